@@ -23,6 +23,8 @@ void NoteObjectReleased();
 
 // Whether the headless back-ends are installed (tests only).
 bool HeadlessBackends();
+// Marks the headless back-ends installed or not; EndProcess throws ProcessEnded while on.
+void SetHeadlessBackends(bool on);
 
 // ---- Links between the display, the drawing core, images and fonts ----------------------------
 

@@ -19,6 +19,10 @@ void SetAutoReclaim(bool on);
 // Reclaims objects no longer referenced; returns how many were released since the last call.
 int Reclaim();
 
+// Keeps freed heap memory in the process instead of trimming it and faulting it back in every
+// frame (large trim and mmap thresholds). Called once at start-up.
+void TuneHeap();
+
 // Makes the folder holding the executable current. Called by main before anything else.
 void EnterExecutableFolder();
 // Ends the process with the status. Under the headless back-ends this throws ProcessEnded.
