@@ -83,7 +83,7 @@ void ResetInputState() {
 }
 
 void ApplyKey(int code, bool down, bool repeat) {
-    if (!ValidKey(code)) return;
+    if (code == 0 || !ValidKey(code)) return;  // 0: a key without a code
     if (down) {
         // A hit is a transition to down; the system's auto-repeat of a held key is not a press.
         if (!state.key_down[code] && !repeat) ++state.key_hits[code];

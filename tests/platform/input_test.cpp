@@ -54,6 +54,8 @@ TEST_F(ScriptedInput, KeyHitCountsPressesThenReadsZero) {
     // Other codes are untouched, and codes outside 0..255 read as nothing.
     EXPECT_EQ(KeyHit(89), 0);
     hl::PressKey(300);
+    hl::PressKey(0);  // keys without a code never read as held
+    EXPECT_FALSE(KeyDown(0));
     EXPECT_FALSE(KeyDown(-1));
     EXPECT_FALSE(KeyDown(256));
     EXPECT_EQ(KeyHit(300), 0);
@@ -266,6 +268,22 @@ TEST_F(ScriptedInput, JoystickChangesCanBeScheduled) {
     PollEvents();
     EXPECT_TRUE(JoyDown(3, port));
     EXPECT_FLOAT_EQ(JoyHat(port), 0.75f);
+}
+
+// The SDL back-end with no window and no devices: pumping and reading are harmless and empty.
+TEST(SdlInputWithoutDisplay, ReadsNothingAndDoesNotFail) {
+    hl::UseSdlInput();
+    PollEvents();
+    EXPECT_FALSE(KeyDown(90));
+    EXPECT_EQ(KeyHit(90), 0);
+    EXPECT_EQ(GetChar(), 0);
+    EXPECT_FALSE(CloseRequested());
+    EXPECT_EQ(JoyCount(), 0);
+    EXPECT_EQ(JoyName(0), "");
+    EXPECT_FLOAT_EQ(JoyAxis(0, JoyX), 0.0f);
+    EXPECT_FLOAT_EQ(JoyHat(0), -1.0f);
+    EXPECT_FALSE(JoyDown(0, 0));
+    EXPECT_EQ(hl::FrameNumber(), 0);
 }
 
 }  // namespace
