@@ -32,13 +32,17 @@ class InputBackend {
     // Delivers pending events into the shared input state. from_frame is true when the call
     // comes from PollEvents (once a frame), false for the lazy polls made by input readers.
     virtual void Pump(bool from_frame) = 0;
+    // Ports 0 .. count - 1 are addressable (a port may be empty after an unplug).
     virtual int JoyCount() = 0;
+    // Device name; empty for an empty port.
     virtual std::string JoyName(int port) = 0;
+    // Buttons the device reports; 0 for an empty port.
     virtual int JoyButtonCount(int port) = 0;
     // -1 .. 1; 0 for an absent port or axis.
     virtual float JoyAxis(int port, int axis) = 0;
     // Fraction of a turn clockwise from up; -1 centred or absent.
     virtual float JoyHat(int port) = 0;
+    // Whether button (from 0) is held; false beyond the device's buttons.
     virtual bool JoyDown(int button, int port) = 0;
 };
 

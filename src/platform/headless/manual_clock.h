@@ -11,6 +11,7 @@ void UseManualClock(int start_ms = 0);
 void UseRealClock();
 // Moves the manual clock forward by ms (negative values are ignored); no effect on the real clock.
 void AdvanceClock(int ms);
+// Whether the manual clock is installed.
 bool ManualClockActive();
 // Fixes the manual calendar (month 1-12) at the current manual time; it then runs on with the
 // manual clock. Takes effect for the next UseManualClock too.

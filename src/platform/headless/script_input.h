@@ -14,6 +14,7 @@ namespace platform::headless {
 void UseScriptInput();
 // Returns to SDL events (input state cleared).
 void UseSdlInput();
+// Whether the script is installed.
 bool ScriptInputActive();
 // PollEvents calls made since UseScriptInput (Flip makes one per frame).
 int FrameNumber();
@@ -24,6 +25,7 @@ void AtFrame(int frame, std::function<void()> action);
 // reaches ms.
 void AtTime(int ms, std::function<void()> action);
 
+// A key goes down (one hit unless already down) or up; codes outside 1..255 are ignored.
 void PressKey(int code);
 void ReleaseKey(int code);
 // Press and release at once: one hit, and the key reads up afterwards.
@@ -38,6 +40,7 @@ void TypeChar(int code);
 // Pointer position in window pixels.
 void MovePointer(int window_x, int window_y);
 // Buttons 1 left, 2 right, 3 middle.
+// A button goes down (one hit unless already down) or up.
 void PressButton(int button);
 void ReleaseButton(int button);
 // Wheel steps, positive away from the user.
@@ -54,6 +57,7 @@ void DetachJoystick(int port);
 void SetJoyAxis(int port, int axis, float value);
 // Fraction of a turn clockwise from up, or -1 for centred.
 void SetJoyHat(int port, float hat);
+// Button from 0; ignored beyond the device's button count.
 void SetJoyButton(int port, int button, bool down);
 
 }  // namespace platform::headless
