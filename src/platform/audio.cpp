@@ -325,6 +325,8 @@ void InstallTestAudioDriver(std::unique_ptr<AudioDriver> driver) {
     if (!s.test_driver) {
         s.test_names.clear();
         s.test_openal_usable = -1;
+        // A name that only a test offered falls back to the default driver.
+        if (!AudioDriverExists(s.driver_name)) s.driver_name = kFreeAudio;
         return;
     }
     s.driver = std::move(driver);
