@@ -268,11 +268,11 @@ void DrawOval(float x, float y, float w, float h) {
     if (!sink) return;
     const float rx = w * 0.5f, ry = h * 0.5f;
     const float cx = rx - state.handle_x, cy = ry - state.handle_y;
-    // Enough segments that the edge looks round at the drawn size; an even count so the fan
-    // packs into quads of two triangles each (centre, p[i], p[i+1], p[i+2]).
+    // Enough segments that the edge looks round at the drawn size. A multiple of four puts a
+    // vertex on each extreme of the box, and an even count packs the fan into quads of two
+    // triangles each (centre, p[i], p[i+1], p[i+2]).
     const float size = std::fabs(rx * state.tform_scale_x) + std::fabs(ry * state.tform_scale_y);
-    int segments = std::clamp(static_cast<int>(size) + 8, 12, 256);
-    segments += segments & 1;
+    const int segments = (std::clamp(static_cast<int>(size) + 8, 12, 256) + 3) & ~3;
     const int quad_count = segments / 2;
     Vertex* q = ScratchQuads(quad_count);
     const double step = 2.0 * std::numbers::pi / segments;

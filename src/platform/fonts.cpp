@@ -8,8 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <vector>
 
 #include "platform/draw.h"
@@ -206,6 +205,19 @@ Font MakeFont(const unsigned char* bytes, std::size_t size, int height, int styl
     return font;
 }
 
+// The whole file; false when it cannot be read (missing, a folder, a read error) or is empty.
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    unsigned char chunk[65536];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return !failed && !bytes.empty();
+}
+
 }  // namespace
 
 FontData::~FontData() {
@@ -241,12 +253,9 @@ const std::shared_ptr<FontData>& DefaultFont() {
 }  // namespace detail
 
 Font LoadImageFont(const std::string& path, int height, int style) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return nullptr;
     // FreeType reads the face from this buffer only while the glyphs are rendered.
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
-                                           std::istreambuf_iterator<char>());
-    if (bytes.empty()) return nullptr;
+    std::vector<unsigned char> bytes;
+    if (!ReadWholeFile(path, bytes)) return nullptr;
     return MakeFont(bytes.data(), bytes.size(), height, style);
 }
 
