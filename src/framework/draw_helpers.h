@@ -10,6 +10,7 @@
 
 namespace framework {
 
+// Size of the sprite tables; categories 1 to 10 are counted per frame.
 inline constexpr int SpriteCategories = 20;
 // Budget categories of DrawSprite.
 inline constexpr int MainSprites = 1, GlowSprites = 2, ParticleSprites = 3;
@@ -28,6 +29,7 @@ void ResetDrawState();
 void SetColorAlpha(float r, float g, float b, std::optional<float> alpha = std::nullopt);
 // Scale sx x sy; sy equals sx when omitted.
 void ScaleTo(float sx, std::optional<float> sy = std::nullopt);
+// Rotation in degrees of every later draw.
 void RotateTo(float degrees);
 // Blend kind 0 solid, 1 alpha, 2 shade (darken), 3 light (additive); any other kind does nothing.
 void UseBlend(int kind);

@@ -7,6 +7,7 @@
 
 namespace framework {
 
+// Entries of Settings, and the most audio drivers the framework keeps.
 inline constexpr int SettingCount = 100;
 inline constexpr int MaxAudioDrivers = 100;
 
