@@ -25,6 +25,7 @@ struct DrawState {
     float tform_rot = 0;
     float tform_scale_x = 1, tform_scale_y = 1;
     float tform_ix = 1, tform_iy = 0, tform_jx = 0, tform_jy = 1;
+    float rot_cos = 1, rot_sin = 0;  // of tform_rot, so SetScale needs no trigonometry
     int viewport_x = 0, viewport_y = 0, viewport_w = 0, viewport_h = 0;
     float origin_x = 0, origin_y = 0;
     float handle_x = 0, handle_y = 0;
@@ -45,13 +46,10 @@ Vertex* ScratchQuads(int quad_count) {
 
 // The matrix is derived only here, so draws read four ready numbers.
 void UpdateMatrix() {
-    const double radians = state.tform_rot * std::numbers::pi / 180.0;
-    const float c = static_cast<float>(std::cos(radians));
-    const float s = static_cast<float>(std::sin(radians));
-    state.tform_ix = c * state.tform_scale_x;
-    state.tform_iy = -s * state.tform_scale_y;
-    state.tform_jx = s * state.tform_scale_x;
-    state.tform_jy = c * state.tform_scale_y;
+    state.tform_ix = state.rot_cos * state.tform_scale_x;
+    state.tform_iy = -state.rot_sin * state.tform_scale_y;
+    state.tform_jx = state.rot_sin * state.tform_scale_x;
+    state.tform_jy = state.rot_cos * state.tform_scale_y;
 }
 
 // A corner at local (px, py) placed at drawing position (x, y), with the current colour.
@@ -138,6 +136,10 @@ int GetBlend() {
 
 void SetRotation(float degrees) {
     state.tform_rot = degrees;
+    // In double, so whole quarter turns come out as exact zeros and ones in float.
+    const double radians = degrees * std::numbers::pi / 180.0;
+    state.rot_cos = static_cast<float>(std::cos(radians));
+    state.rot_sin = static_cast<float>(std::sin(radians));
     UpdateMatrix();
 }
 

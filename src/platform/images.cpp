@@ -144,6 +144,10 @@ std::uint32_t PrepareImage(ImageData& image, int frame, TexRect& uv) {
     VideoSink* sink = OpenSink();
     if (!sink) return 0;
     if (image.texture == 0 || image.sink_generation != SinkGeneration()) Upload(image, *sink);
+    if (image.frame_count == 1) {  // the common case: the texture is the frame
+        uv = {0, 0, 1, 1};
+        return image.texture;
+    }
     const Layout layout = LayoutOf(image);
     int x, y;
     CellOrigin(layout, frame, x, y);
