@@ -32,6 +32,12 @@ Stream Open(const std::string& path, bool writing) {
     // Binary mode: the line format is handled here, byte for byte.
     std::FILE* file = std::fopen(path.c_str(), writing ? "wb" : "rb");
     if (!file) return nullptr;
+    // A folder opens for reading on Linux and then fails every read: it is not a file.
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        return nullptr;
+    }
     return std::make_shared<StreamData>(file, writing);
 }
 

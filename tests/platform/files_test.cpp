@@ -112,6 +112,8 @@ TEST_F(Files, WriteErrorsAreReported) {
 TEST_F(Files, MissingFilesAndEmptyHandles) {
     EXPECT_FALSE(ReadFile(Path("missing.txt")));
     EXPECT_FALSE(WriteFile(Path("no/such/folder.txt")));
+    EXPECT_FALSE(ReadFile(dir_));  // a folder is not a readable file
+    EXPECT_FALSE(WriteFile(dir_));
     const Stream none;
     EXPECT_TRUE(Eof(none));
     EXPECT_EQ(ReadLine(none), "");
