@@ -9,6 +9,7 @@
 #include "platform/draw.h"
 #include "platform/input.h"
 #include "platform/internal.h"
+#include "platform/service_backends.h"
 #include "platform/system.h"
 #include "platform/video_sink.h"
 
@@ -259,7 +260,11 @@ void ShowMouse() {
 void MoveMouse(int x, int y) {
     if (!sink) return;
     const float sx = detail::MouseScaleX(), sy = detail::MouseScaleY();
-    sink->WarpMouse(static_cast<int>(std::lround(x / sx)), static_cast<int>(std::lround(y / sy)));
+    const int window_x = static_cast<int>(std::lround(x / sx)),
+              window_y = static_cast<int>(std::lround(y / sy));
+    sink->WarpMouse(window_x, window_y);
+    // The pointer reads at its new place at once, before the window reports the motion.
+    detail::ApplyMouseMove(window_x, window_y);
 }
 
 // ---- Read-back -----------------------------------------------------------------------------------

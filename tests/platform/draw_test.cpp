@@ -330,6 +330,32 @@ TEST_F(Video, AnimImageCutsCellsIntoFramesOfOneTexture) {
     EXPECT_FALSE(LoadAnimImage(path, 0, 4, 0, 1));
 }
 
+TEST_F(Video, ImagesLoadFromBmpJpegAndTga) {
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 5, 3, 32, SDL_PIXELFORMAT_RGBA32);
+    ASSERT_NE(surface, nullptr);
+    SDL_FillRect(surface, nullptr, SDL_MapRGBA(surface->format, 200, 40, 40, 255));
+    ASSERT_EQ(SDL_SaveBMP(surface, Path("red.bmp").c_str()), 0);
+    ASSERT_EQ(IMG_SaveJPG(surface, Path("red.jpg").c_str(), 95), 0);
+    SDL_FreeSurface(surface);
+    // An uncompressed 32-bit TGA, 2 x 1, bottom-up rows of BGRA.
+    std::string tga(18, '\0');
+    tga[2] = 2, tga[12] = 2, tga[14] = 1, tga[16] = 32, tga[17] = 8;
+    tga += std::string("\x10\x20\x30\xff\x40\x50\x60\xff", 8);
+    WriteBytes("two.tga", tga);
+    for (const char* name : {"red.bmp", "red.jpg"}) {
+        Image image = LoadImage(Path(name), 0);
+        ASSERT_TRUE(image) << name;
+        EXPECT_EQ(image->width * 10 + image->height, 53) << name;
+        EXPECT_NEAR(image->pixels[0], 200, 6) << name;
+        EXPECT_NEAR(image->pixels[1], 40, 6) << name;
+    }
+    Image tga_image = LoadImage(Path("two.tga"), 0);
+    ASSERT_TRUE(tga_image);
+    EXPECT_EQ(tga_image->width, 2);
+    EXPECT_EQ((Rgba{tga_image->pixels[4], tga_image->pixels[5], tga_image->pixels[6], tga_image->pixels[7]}),
+              (Rgba{0x60, 0x50, 0x40, 0xff}));
+}
+
 TEST_F(Video, MaskedImagesMakeMaskColouredPixelsTransparent) {
     const std::string path = WritePicture("mask.png", 2, 1, [](int x, int) {
         return x == 0 ? Rgba{0, 0, 0, 255} : Rgba{1, 0, 0, 255};
@@ -505,6 +531,8 @@ TEST_F(Video, VirtualResolutionScalesThePointer) {
     MoveMouse(320, 240);
     ASSERT_EQ(headless::RecordedMouseWarps().size(), 1u);
     EXPECT_EQ(headless::RecordedMouseWarps()[0], std::make_pair(640, 480));
+    EXPECT_EQ(MouseX(), 320);
+    EXPECT_EQ(MouseY(), 240);
     ASSERT_TRUE(Graphics(640, 480, 0, 60));
     SetVirtualResolution(1280, 720);
     EXPECT_FLOAT_EQ(detail::MouseScaleX(), 2);
