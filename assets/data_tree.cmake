@@ -83,14 +83,14 @@ function(vantor_data_sound recipe output)
     set_property(GLOBAL APPEND PROPERTY VANTOR_DATA_FILES ${output})
 endfunction()
 
-# Every *.svg and *.sfx of a source folder, into one folder of the tree.
-function(vantor_data_folder source_dir dest_dir)
-    file(GLOB pictures CONFIGURE_DEPENDS ${source_dir}/*.svg)
+# Every *.svg of picture_dir and every *.sfx of sound_dir, into one folder of the tree.
+function(vantor_data_folder picture_dir sound_dir dest_dir)
+    file(GLOB pictures CONFIGURE_DEPENDS ${picture_dir}/*.svg)
     foreach(svg ${pictures})
         get_filename_component(name ${svg} NAME_WE)
         vantor_data_picture(${svg} ${dest_dir}/${name}.png)
     endforeach()
-    file(GLOB recipes CONFIGURE_DEPENDS ${source_dir}/sounds/*.sfx ${source_dir}/*.sfx)
+    file(GLOB recipes CONFIGURE_DEPENDS ${sound_dir}/*.sfx)
     foreach(recipe ${recipes})
         get_filename_component(name ${recipe} NAME_WE)
         vantor_data_sound(${recipe} ${dest_dir}/${name}.wav)
@@ -149,13 +149,8 @@ vantor_data_font(VANTOR_FONT_DECORATIVE RampartOne-Regular.ttf fonts-rampart
                  "Acknowledge TT Vell.ttf")
 
 # ---- pictures and sounds -------------------------------------------------------------------------
-vantor_data_folder(${VANTOR_ASSETS_DIR}/common ${VANTOR_COMMON_DIR})
-vantor_data_folder(${VANTOR_ASSETS_DIR}/game ${VANTOR_GAME_DIR})
-file(GLOB _vantor_common_sounds CONFIGURE_DEPENDS ${VANTOR_ASSETS_DIR}/sounds/*.sfx)
-foreach(recipe ${_vantor_common_sounds})
-    get_filename_component(name ${recipe} NAME_WE)
-    vantor_data_sound(${recipe} ${VANTOR_COMMON_DIR}/${name}.wav)
-endforeach()
+vantor_data_folder(${VANTOR_ASSETS_DIR}/common ${VANTOR_ASSETS_DIR}/sounds ${VANTOR_COMMON_DIR})
+vantor_data_folder(${VANTOR_ASSETS_DIR}/game ${VANTOR_ASSETS_DIR}/game/sounds ${VANTOR_GAME_DIR})
 
 # ---- the target ----------------------------------------------------------------------------------
 get_property(_vantor_data_files GLOBAL PROPERTY VANTOR_DATA_FILES)
