@@ -74,6 +74,12 @@ void WindowPixels(int& width, int& height) {
     if (sink) sink->WindowSize(width, height);
 }
 
+// The pointer reads at its new place at once, before the window reports the motion.
+void WarpPointer(int window_x, int window_y) {
+    sink->WarpMouse(window_x, window_y);
+    detail::ApplyMouseMove(window_x, window_y);
+}
+
 }  // namespace
 
 // ---- Display system ------------------------------------------------------------------------------
@@ -189,7 +195,7 @@ bool Graphics(int width, int height, int depth, int hertz, int /*flags*/) {
     if (fullscreen) {
         int window_width, window_height;
         sink->WindowSize(window_width, window_height);
-        sink->WarpMouse(window_width / 2, window_height / 2);
+        WarpPointer(window_width / 2, window_height / 2);
     }
     return true;
 }
@@ -260,11 +266,7 @@ void ShowMouse() {
 void MoveMouse(int x, int y) {
     if (!sink) return;
     const float sx = detail::MouseScaleX(), sy = detail::MouseScaleY();
-    const int window_x = static_cast<int>(std::lround(x / sx)),
-              window_y = static_cast<int>(std::lround(y / sy));
-    sink->WarpMouse(window_x, window_y);
-    // The pointer reads at its new place at once, before the window reports the motion.
-    detail::ApplyMouseMove(window_x, window_y);
+    WarpPointer(static_cast<int>(std::lround(x / sx)), static_cast<int>(std::lround(y / sy)));
 }
 
 // ---- Read-back -----------------------------------------------------------------------------------

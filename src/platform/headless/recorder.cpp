@@ -198,9 +198,15 @@ class RecorderSink final : public VideoSink {
         viewport_ = {0, 0, width, height};
     }
 
+    // Textures belong to their display: closing it frees them.
+    ~RecorderSink() override {
+        for (const TextureId id : created_) Rec().textures.erase(id);
+    }
+
     TextureId CreateTexture(int width, int height, const std::uint8_t* rgba, bool filtered) override {
         Recording& rec = Rec();
         const TextureId id = rec.next_texture++;
+        created_.push_back(id);
         RecordedTexture& t = rec.textures[id];
         t.width = width;
         t.height = height;
@@ -311,6 +317,7 @@ class RecorderSink final : public VideoSink {
     int width_, height_;
     RecordedViewport viewport_{};
     int blend_ = BlendMask;
+    std::vector<TextureId> created_;
 };
 
 class RecorderDisplaySystem final : public DisplaySystem {
