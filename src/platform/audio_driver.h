@@ -49,8 +49,8 @@ class AudioDriver {
 // ---- software mixing ---------------------------------------------------------------------------
 
 // Left and right gains of a voice. Mono samples pan with an equal-power law (cos/sin of
-// (pan + 1) * pi / 4, so the centre sits 3 dB down on each side, as OpenAL places a centred
-// source); stereo samples are balanced linearly (the far side fades, the near side stays whole).
+// (pan + 1) * pi / 4): a centred sound sits 3 dB down on each side and keeps its loudness as it
+// moves. Stereo samples are balanced linearly: the far side fades, the near side stays whole.
 struct StereoGains {
     float left = 0;
     float right = 0;

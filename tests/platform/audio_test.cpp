@@ -21,6 +21,7 @@
 #include "platform/headless/manual_clock.h"
 #include "platform/headless/null_mixer.h"
 #include "platform/sound_decode.h"
+#include "platform/system.h"
 
 namespace {
 
@@ -379,6 +380,43 @@ TEST_F(NullAudio, OldChannelNumbersNeverReachNewerSounds) {
     EXPECT_TRUE(ChannelPlaying(old_channel));
     // Both sound: 0.25 + 0.5 of the same sine from the same place.
     EXPECT_NEAR(Rms(hl::MixFor(100), 0), 0.75 * 0.8 / std::sqrt(2.0) / std::sqrt(2.0), 0.01);
+}
+
+TEST_F(NullAudio, PlayingOnABusyChannelRestartsItsSound) {
+    const Sound tone = Tone();
+    const Channel channel = PlaySound(tone);
+    hl::AdvanceClock(600);
+    EXPECT_EQ(PlaySound(tone, channel), channel);
+    hl::AdvanceClock(999);
+    EXPECT_TRUE(ChannelPlaying(channel));
+    hl::AdvanceClock(1);
+    EXPECT_FALSE(ChannelPlaying(channel));
+    EXPECT_EQ(hl::NullVoicesInUse(), 0);
+}
+
+TEST_F(NullAudio, ManyThousandChannelsStayUsable) {
+    const Sound tone = Tone(441, LoopSound);
+    const Channel first = AllocChannel();
+    Channel last = 0;
+    for (int i = 0; i < 30000; ++i) {
+        last = AllocChannel();
+        SetVolume(last, 0.5f);
+    }
+    // The oldest idle number still plays; the newest keeps the volume it was given.
+    EXPECT_EQ(PlaySound(tone, first), first);
+    StopChannel(first);
+    EXPECT_EQ(PlaySound(tone, last), last);
+    EXPECT_NEAR(Rms(hl::MixFor(100), 0), 0.5 * 0.4, 0.005);
+}
+
+TEST_F(NullAudio, ReleasedSoundsAreCountedForReclaim) {
+    Reclaim();
+    Sound tone = Tone();
+    const Channel channel = PlaySound(tone);
+    tone.reset();
+    EXPECT_EQ(Reclaim(), 0);  // the playing channel still holds it
+    StopChannel(channel);
+    EXPECT_EQ(Reclaim(), 1);
 }
 
 TEST_F(NullAudio, MixFollowsPanVolumeAndRate) {
