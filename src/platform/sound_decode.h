@@ -24,11 +24,11 @@ class DeviceBuffer {
 
 // Signed 16-bit PCM at the file's own rate; stereo samples are interleaved left, right.
 struct SoundData {
-    int rate = 0;      // frames per second
-    int channels = 0;  // 1 mono or 2 stereo
-    bool loop = false;
-    std::vector<std::int16_t> samples;
-    std::unique_ptr<detail::DeviceBuffer> device_buffer;
+    int rate = 0;                                         // frames per second
+    int channels = 0;                                     // 1 mono or 2 stereo
+    bool loop = false;                                    // load flag LoopSound
+    std::vector<std::int16_t> samples;                    // Frames() x channels values
+    std::unique_ptr<detail::DeviceBuffer> device_buffer;  // set by the driver that last played it
 
     SoundData() = default;
     SoundData(const SoundData&) = delete;

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -224,6 +225,25 @@ TEST_F(AudioFiles, DataCutShortKeepsTheWholeFramesPresent) {
     ASSERT_TRUE(sound);
     EXPECT_EQ(sound->Frames(), 749);
 }
+
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 // ---- channels on the null mixer and the manual clock ------------------------------------------
 
@@ -515,7 +535,7 @@ TEST_F(NullAudio, DriverListAndSelection) {
 // With no device the real drivers keep working silently, timed on the clock like the null mixer.
 TEST_F(NullAudio, RealDriversWithoutADeviceRunSilently) {
     hl::UseRealAudio();
-    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    const ScopedEnv no_sdl_device("SDL_AUDIODRIVER", "no-such-driver");
     ASSERT_TRUE(SetAudioDriver("OpenAL"));
     ASSERT_TRUE(SetAudioDriver("FreeAudio"));  // reopens, and finds no SDL device
     EXPECT_EQ(CurrentAudioDriver(), "FreeAudio");
@@ -533,16 +553,16 @@ TEST_F(NullAudio, RealDriversWithoutADeviceRunSilently) {
         hl::AdvanceClock(2000);
         EXPECT_TRUE(ChannelPaused(cued));
     }
-    ::unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST_F(NullAudio, FreeAudioMixesOnSdlsDummyDevice) {
     hl::UseRealAudio();
     hl::UseRealClock();
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ASSERT_TRUE(SetAudioDriver("OpenAL"));
-    ASSERT_TRUE(SetAudioDriver("FreeAudio"));
-    ::unsetenv("SDL_AUDIODRIVER");
+    {
+        const ScopedEnv dummy_device("SDL_AUDIODRIVER", "dummy");
+        ASSERT_TRUE(SetAudioDriver("OpenAL"));
+        ASSERT_TRUE(SetAudioDriver("FreeAudio"));
+    }
     ASSERT_FALSE(AudioOutputIsSilent());
 
     const Sound endless = Tone(441, LoopSound);
