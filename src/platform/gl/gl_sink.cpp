@@ -1,7 +1,7 @@
 // The OpenGL 3.3 core video sink. Quads are appended to a CPU batch and drawn with one call per run
 // of quads that share texture, blend mode, clip rectangle and virtual resolution. The batch is
-// streamed into a ring of vertex memory (orphaned when it wraps), indexed by a prebuilt quad index
-// buffer, so drawing never allocates once the batch has reached its working size.
+// streamed into a fenced ring of vertex memory, indexed by a prebuilt quad index buffer, so drawing
+// never allocates once the batch has reached its working size.
 #include "platform/gl/gl_sink.h"
 
 #include <epoxy/gl.h>
@@ -19,8 +19,12 @@ namespace {
 
 // Quads per draw call: their vertices must fit 16-bit indices.
 constexpr int kMaxBatchQuads = 16384;
-// Vertex ring: four full batches before the buffer is orphaned.
-constexpr int kRingVertices = kMaxBatchQuads * 4 * 4;
+// The vertex ring: segments of one full batch each. Leaving a segment sets a fence; the segment is
+// written again only after that fence has passed, so the ring is never reallocated (orphaning it
+// costs llvmpipe a fresh, zeroed allocation each time) and no draw in flight sees new vertices.
+constexpr int kSegmentVertices = kMaxBatchQuads * 4;
+constexpr int kRingSegments = 4;
+constexpr int kRingVertices = kSegmentVertices * kRingSegments;
 constexpr GLuint kNoTexture = 0xffffffffu;
 
 const char* const kVertexShader = R"(#version 330 core
@@ -154,6 +158,7 @@ class GlSink final : public VideoSink {
     GLuint program_ = 0, vao_ = 0, vbo_ = 0, ebo_ = 0, white_ = 0;
     GLint u_scale_ = -1, u_alpha_ref_ = -1;
     int ring_next_ = 0;  // first free vertex of the ring
+    GLsync fences_[kRingSegments] = {};
     std::unordered_map<GLuint, TextureInfo> textures_;
     GLint max_texture_size_ = 0;
     std::vector<std::uint8_t> scratch_;  // read-back rows before flipping
@@ -170,6 +175,10 @@ GlSink::~GlSink() {
 }
 
 void GlSink::DeleteObjects() {
+    for (GLsync& fence : fences_) {
+        if (fence) glDeleteSync(fence);
+        fence = nullptr;
+    }
     for (const auto& entry : textures_) glDeleteTextures(1, &entry.first);
     textures_.clear();
     if (white_) glDeleteTextures(1, &white_);
@@ -412,15 +421,22 @@ void GlSink::Flush() {
 }
 
 void GlSink::Upload(const Vertex* vertices, int count) {
-    if (ring_next_ + count > kRingVertices) {
-        // Orphan the storage: the driver keeps the old one for draws still in flight.
-        glBufferData(GL_ARRAY_BUFFER, kRingVertices * sizeof(Vertex), nullptr, GL_STREAM_DRAW);
-        ring_next_ = 0;
+    const int segment = ring_next_ / kSegmentVertices;
+    if (ring_next_ + count > (segment + 1) * kSegmentVertices) {
+        // The batch does not fit what is left of this segment: fence it and move to the next one,
+        // waiting until the GPU has finished reading that one's vertices from the previous lap.
+        fences_[segment] = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+        const int next = (segment + 1) % kRingSegments;
+        if (fences_[next]) {
+            glClientWaitSync(fences_[next], GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000);
+            glDeleteSync(fences_[next]);
+            fences_[next] = nullptr;
+        }
+        ring_next_ = next * kSegmentVertices;
     }
     const GLintptr offset = static_cast<GLintptr>(ring_next_) * sizeof(Vertex);
     const GLsizeiptr bytes = static_cast<GLsizeiptr>(count) * sizeof(Vertex);
-    // This part of the ring has not been used since the last orphaning, so no draw reads it:
-    // writing it unsynchronised never stalls on the GPU.
+    // No draw in flight reads this range (see the fences above), so it is written unsynchronised.
     void* dest = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
                                   GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
     if (dest) {
