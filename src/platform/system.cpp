@@ -6,6 +6,11 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+// From the AddressSanitizer run-time (its header is not always installed).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +69,10 @@ void Print(const std::string& text) {
 }
 
 long long MemoryInUse() {
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer replaces malloc, so glibc's statistics would stay flat.
+    return static_cast<long long>(__sanitizer_get_current_allocated_bytes());
+#endif
     const struct mallinfo2 info = mallinfo2();
     return static_cast<long long>(info.uordblks) + static_cast<long long>(info.hblkhd);
 }

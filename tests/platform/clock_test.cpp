@@ -5,7 +5,7 @@
 
 #include <chrono>
 #include <ctime>
-#include <regex>
+#include <string>
 
 #include "platform/headless/manual_clock.h"
 
@@ -71,6 +71,20 @@ TEST_F(ManualClock, EveryMonthHasItsEnglishAbbreviation) {
     }
 }
 
+// Whether text has the shape: '9' a digit, 'A' a capital, 'a' a small letter, else itself.
+bool Shaped(const std::string& text, const std::string& shape) {
+    if (text.size() != shape.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool ok = shape[i] == '9'   ? (c >= '0' && c <= '9')
+                        : shape[i] == 'A' ? (c >= 'A' && c <= 'Z')
+                        : shape[i] == 'a' ? (c >= 'a' && c <= 'z')
+                                          : c == shape[i];
+        if (!ok) return false;
+    }
+    return true;
+}
+
 TEST(RealClock, CountsRealMilliseconds) {
     const int start = MilliSecs();
     EXPECT_GE(start, 0);
@@ -85,10 +99,11 @@ TEST(RealClock, CountsRealMilliseconds) {
 TEST(RealClock, DateAndTimeMatchTheLocalCalendar) {
     const std::string date = CurrentDate();
     const std::string time = CurrentTime();
-    EXPECT_TRUE(
-        std::regex_match(date, std::regex(R"(\d\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d{4})")))
-        << date;
-    EXPECT_TRUE(std::regex_match(time, std::regex(R"(([01]\d|2[0-3]):[0-5]\d:[0-5]\d)"))) << time;
+    EXPECT_TRUE(Shaped(date, "99 Aaa 9999")) << date;
+    EXPECT_TRUE(Shaped(time, "99:99:99")) << time;
+    EXPECT_LE(time.substr(0, 2), "23");
+    EXPECT_LE(time.substr(3, 2), "59");
+    EXPECT_LE(time.substr(6, 2), "60");
     // The same day as the C library's own reading (the C locale's %b is English too).
     const std::time_t now = std::time(nullptr);
     std::tm local{};
