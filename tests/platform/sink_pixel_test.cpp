@@ -212,6 +212,28 @@ TEST_P(SinkTest, BlendModesFollowTheirEquations) {
     }
 }
 
+TEST_P(SinkTest, BlendModesHoldForQuadsQueuedTogether) {
+    // Every mode in one frame, read back only at the end.
+    const Rgb dst{200, 100, 40}, src{50, 150, 250};
+    sink->SetBlend(BlendSolid);
+    sink->Clear(200, 100, 40);
+    const int modes[5] = {BlendSolid, BlendAlpha, BlendLight, BlendShade, BlendMask};
+    for (int i = 0; i < 5; ++i) {
+        sink->SetBlend(modes[i]);
+        // Untextured quads may come with no texture coordinates at all.
+        Vertex q[4];
+        FillQuad(q, i * 100.0f, 0, 100, 100, src, 128);
+        for (Vertex& v : q) v.u = v.v = 0;
+        sink->DrawQuads(0, q, 1);
+    }
+    EXPECT_TRUE(Near(Pixel(50, 50), src));
+    EXPECT_TRUE(Near(Pixel(150, 50), {125, 125, 145}, 4));
+    EXPECT_TRUE(Near(Pixel(250, 50), {225, 175, 165}, 4));
+    EXPECT_TRUE(Near(Pixel(350, 50), {39, 59, 39}));
+    EXPECT_TRUE(Near(Pixel(450, 50), src));
+    EXPECT_TRUE(Near(Pixel(550, 50), dst));
+}
+
 TEST_P(SinkTest, MaskBlendingTestsTexelAlpha) {
     // Left texel just opaque enough, right texel just too transparent.
     const std::uint8_t texels[8] = {255, 0, 0, 128, 0, 255, 0, 127};
@@ -254,6 +276,13 @@ TEST_P(SinkTest, SamplesNearestOrFiltered) {
     EXPECT_TRUE(Near(Pixel(75, 150), {64, 64, 64}, 12));
     EXPECT_TRUE(Near(Pixel(100, 150), {128, 128, 128}, 12));
     EXPECT_TRUE(Near(Pixel(150, 150), {255, 255, 255}, 8));
+    // One texel stretched over a wide quad, alpha-blended: its colour, not the plain vertex colour.
+    Vertex q[4];
+    FillQuad(q, 300, 0, 200, 100, {255, 255, 255}, 128);
+    for (Vertex& v : q) v.u = 0.25f;
+    sink->SetBlend(BlendAlpha);
+    sink->DrawQuads(nearest, q, 1);
+    EXPECT_TRUE(Near(Pixel(400, 50), {0, 0, 127}, 4));
 }
 
 TEST_P(SinkTest, UpdatedTexelsShowOnlyInLaterQuads) {
@@ -309,19 +338,24 @@ TEST_P(SinkTest, KeepsDrawingOrderAcrossTextureChanges) {
 
 TEST_P(SinkTest, DrawsBatchesLargerThanOneDrawCall) {
     // One pixel-sized quad per pixel of the first 25 rows: more quads than one draw call takes.
+    // Over five frames the vertex stream also wraps around its buffer.
     const int count = 800 * 25;
     std::vector<Vertex> quads(count * 4);
-    for (int i = 0; i < count; ++i) {
-        const Rgb c{i % 251, (i / 251) % 256, 7};
-        FillQuad(&quads[i * 4], static_cast<float>(i % 800), static_cast<float>(i / 800), 1, 1, c, 255);
-    }
     sink->SetBlend(BlendSolid);
-    sink->Clear(0, 0, 0);
-    sink->DrawQuads(0, quads.data(), count);
-    for (int i : {0, 16383, 16384, 16385, count - 1}) {
-        EXPECT_TRUE(Near(Pixel(i % 800, i / 800), {i % 251, (i / 251) % 256, 7}, 0)) << "quad " << i;
+    for (int frame = 0; frame < 5; ++frame) {
+        const auto color = [&](int i) { return Rgb{i % 251, (i / 251 + frame * 40) % 256, frame}; };
+        for (int i = 0; i < count; ++i) {
+            FillQuad(&quads[i * 4], static_cast<float>(i % 800), static_cast<float>(i / 800), 1, 1, color(i),
+                     255);
+        }
+        sink->Clear(0, 0, 0);
+        sink->DrawQuads(0, quads.data(), count);
+        for (int i : {0, 16383, 16384, 16385, count - 1}) {
+            EXPECT_TRUE(Near(Pixel(i % 800, i / 800), color(i), 0)) << "quad " << i << " frame " << frame;
+        }
+        EXPECT_TRUE(Near(Pixel(5, 25), {0, 0, 0}, 0));
+        sink->Present(false);
     }
-    EXPECT_TRUE(Near(Pixel(5, 25), {0, 0, 0}, 0));
 }
 
 // ---- Coordinates -----------------------------------------------------------------------------------

@@ -11,7 +11,7 @@
 // sampling softens the edges of the thresholded twin slightly.
 //
 // Untextured quads are drawn with a 1 x 1 white texture: SDL 2.26's software renderer alpha-blends
-// untextured geometry whatever blend mode is set, while its textured path honours them all.
+// untextured rectangles whatever blend mode is set, while its textured path honours them all.
 //
 // The software renderer also turns two triangles forming an axis-aligned rectangle into a
 // rectangle copy, and that copy loses a mirroring of the positions and vanishes entirely when it
@@ -20,7 +20,8 @@
 // texture coordinates cut to match; the copy rounds a cut texture rectangle to whole texels.
 // Other quads take SDL's triangle path, which clips correctly but samples less precisely; a cut
 // that would leave less than one texel is sent down that path by moving one corner a fraction
-// of a pixel off the grid.
+// of a pixel off the grid. Quads on the white stand-in texture get texture coordinates spanning
+// its one texel, so they stay on the faster rectangle path.
 #include "platform/sdl/sdl_render_sink.h"
 
 #include <algorithm>
@@ -89,8 +90,9 @@ bool IsPlainRectangle(const SDL_Vertex* q) {
 enum class Fit { kDraw, kDrop, kTriangles };
 
 // Rewrites a plain rectangle left-to-right, top-to-bottom and cut to the clip rectangle, its
-// texture coordinates following. kDrop when nothing of it is visible; kTriangles (quad unchanged)
-// when the visible part spans less than one texel of the texture_w x texture_h texture.
+// texture coordinates following. kDrop when nothing of it is visible; kTriangles (quad moved off
+// the grid) when the visible part spans less than one texel of the texture_w x texture_h texture,
+// which the rectangle copy would fill with the plain vertex colour, ignoring the blend mode.
 Fit FitRectangle(SDL_Vertex* q, const SDL_Rect& clip, int texture_w, int texture_h) {
     float left = q[0].position.x, right = q[1].position.x, u_left = q[0].tex_coord.x,
           u_right = q[1].tex_coord.x;
@@ -116,8 +118,7 @@ Fit FitRectangle(SDL_Vertex* q, const SDL_Rect& clip, int texture_w, int texture
     const float u1 = cut(u_left, u_right, left, right, new_right);
     const float v0 = cut(v_top, v_bottom, top, bottom, new_top);
     const float v1 = cut(v_top, v_bottom, top, bottom, new_bottom);
-    const bool was_cut = new_left != left || new_right != right || new_top != top || new_bottom != bottom;
-    if (was_cut && (std::abs(u1 - u0) * texture_w < 1 || std::abs(v1 - v0) * texture_h < 1)) {
+    if (std::abs(u1 - u0) * texture_w < 1 || std::abs(v1 - v0) * texture_h < 1) {
         q[2].position.x += kOffGrid;
         return Fit::kTriangles;
     }
@@ -337,6 +338,8 @@ void RenderSink::DrawQuads(TextureId texture, const Vertex* vertices, int quad_c
 void RenderSink::AppendQuads(const Vertex* vertices, int quad_count) {
     const bool mask = blend_ == BlendMask;
     const SdlTexture& texture = textures_.at(batch_texture_);
+    const bool white = batch_texture_ == white_;
+    constexpr SDL_FPoint kWholeTexel[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     for (int q = 0; q < quad_count; ++q, vertices += 4) {
         SDL_Vertex out[4];
         for (int i = 0; i < 4; ++i) {
@@ -344,7 +347,7 @@ void RenderSink::AppendQuads(const Vertex* vertices, int quad_count) {
             out[i].position = {v.x * scale_x_, v.y * scale_y_};
             out[i].color = {v.r, v.g, v.b, v.a};
             if (mask) out[i].color.a = v.a >= kMaskThreshold ? 255 : 0;
-            out[i].tex_coord = {v.u, v.v};
+            out[i].tex_coord = white ? kWholeTexel[i] : SDL_FPoint{v.u, v.v};
         }
         if (software_ && IsPlainRectangle(out) &&
             FitRectangle(out, clip_, texture.width, texture.height) == Fit::kDrop)
