@@ -225,7 +225,11 @@ void SetVirtualResolution(float w, float h) {
     if (w <= 0 || h <= 0) return;
     vres_width = w;
     vres_height = h;
-    if (sink) sink->SetVirtualResolution(w, h);
+    if (!sink) return;
+    sink->SetVirtualResolution(w, h);
+    // The clip rectangle is in virtual units: it becomes the whole new virtual area, so the
+    // drawing still reaches every window pixel.
+    SetViewport(0, 0, static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h)));
 }
 
 float VirtualResolutionWidth() {

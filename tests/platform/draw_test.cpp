@@ -562,6 +562,9 @@ TEST_F(Video, VirtualResolutionScalesThePointer) {
     EXPECT_FLOAT_EQ(detail::MouseScaleX(), 0.5f);
     EXPECT_FLOAT_EQ(detail::MouseScaleY(), 0.5f);
     EXPECT_EQ(headless::RecordedVirtualWidth(), 640);
+    ASSERT_FALSE(headless::RecordedViewports().empty());
+    const headless::RecordedViewport clip = headless::RecordedViewports().back();
+    EXPECT_EQ(clip.width * 10000 + clip.height, 640 * 10000 + 480);  // the whole virtual area
     headless::MovePointer(1000, 600);
     EXPECT_EQ(MouseX(), 500);
     EXPECT_EQ(MouseY(), 300);
