@@ -157,6 +157,20 @@ TEST_P(SinkTest, SurvivesCloseAndReopen) {
     }
 }
 
+TEST_P(SinkTest, ProbingRenderersLeavesTheOpenDisplayDrawing) {
+    const std::uint8_t green[4] = {0, 255, 0, 255};
+    const TextureId texture = sink->CreateTexture(1, 1, green, false);
+    sink->Clear(0, 0, 0);
+    Quad(texture, 0, 0, 50, 50);
+    // A fresh display system probes every renderer on windows and contexts of its own.
+    const std::unique_ptr<DisplaySystem> other = MakeSdlDisplaySystem();
+    for (int renderer : {0, 1, 2}) EXPECT_TRUE(other->RendererAvailable(renderer));
+    Quad(texture, 100, 0, 50, 50);
+    EXPECT_TRUE(Near(Pixel(25, 25), {0, 255, 0}));
+    EXPECT_TRUE(Near(Pixel(125, 25), {0, 255, 0}));
+    EXPECT_TRUE(Near(Pixel(75, 25), {0, 0, 0}));
+}
+
 // ---- Clearing and blending -----------------------------------------------------------------------
 
 TEST_P(SinkTest, ClearFillsOnlyTheViewport) {

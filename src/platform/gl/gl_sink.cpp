@@ -127,6 +127,10 @@ class GlSink final : public VideoSink {
     }
 
   private:
+    // Makes this sink's context current again if anything else (a renderer probe) took over.
+    void Activate() {
+        if (SDL_GL_GetCurrentContext() != context_) SDL_GL_MakeCurrent(window_, context_);
+    }
     void Flush();
     void ApplyState();
     void ApplyBlend();
@@ -257,6 +261,7 @@ void GlSink::ReadDrawableSize() {
 }
 
 TextureId GlSink::CreateTexture(int width, int height, const std::uint8_t* rgba, bool filtered) {
+    Activate();
     if (width <= 0 || height <= 0 || width > max_texture_size_ || height > max_texture_size_) return 0;
     std::vector<std::uint8_t> blank;
     if (!rgba) {
@@ -292,6 +297,7 @@ void GlSink::UpdateTexture(TextureId texture, int x, int y, int width, int heigh
     if (x1 <= x0 || y1 <= y0) return;
     // Quads already batched with this texture must show its old contents.
     if (texture == batch_texture_) Flush();
+    Activate();
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
     applied_texture_ = texture;
@@ -312,6 +318,7 @@ void GlSink::DestroyTexture(TextureId texture) {
         batch_texture_ = 0;
     }
     if (applied_texture_ == texture) applied_texture_ = kNoTexture;
+    Activate();
     glDeleteTextures(1, &texture);
     textures_.erase(it);
 }
@@ -365,6 +372,7 @@ void GlSink::DrawQuads(TextureId texture, const Vertex* vertices, int quad_count
 }
 
 void GlSink::Clear(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    Activate();
     Flush();
     ApplyScissor();
     glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
@@ -372,6 +380,7 @@ void GlSink::Clear(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 }
 
 void GlSink::Present(bool vsync) {
+    Activate();
     Flush();
     const int interval = vsync ? 1 : 0;
     if (interval != swap_interval_) {
@@ -395,6 +404,7 @@ bool GlSink::ReadPixels(int x, int y, int width, int height, std::uint8_t* rgba)
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int x1 = std::min(x + width, window_w_), y1 = std::min(y + height, window_h_);
     if (x1 <= x0 || y1 <= y0) return true;
+    Activate();
     const int read_w = x1 - x0, read_h = y1 - y0;
     scratch_.resize(static_cast<std::size_t>(read_w) * read_h * 4);
     glReadBuffer(GL_BACK);
@@ -412,6 +422,7 @@ bool GlSink::ReadPixels(int x, int y, int width, int height, std::uint8_t* rgba)
 
 void GlSink::Flush() {
     if (batch_.empty()) return;
+    Activate();
     ApplyState();
     const int count = static_cast<int>(batch_.size());
     Upload(batch_.data(), count);
