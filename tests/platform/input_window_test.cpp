@@ -15,6 +15,9 @@
 #include "platform/input.h"
 #include "platform/system.h"
 
+// Last: Xlib's macros (None, CurrentTime ...) would clash with the declarations above.
+#include <SDL_syswm.h>
+
 namespace {
 
 using namespace platform;
@@ -57,8 +60,11 @@ class InputWindow : public ::testing::Test {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         window_ = SDL_CreateWindow(kTitle, 0, 0, 320, 240, SDL_WINDOW_SHOWN);
         ASSERT_NE(window_, nullptr) << SDL_GetError();
-        window_id_ = WindowId(kTitle);
-        ASSERT_FALSE(window_id_.empty());
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        ASSERT_TRUE(SDL_GetWindowWMInfo(window_, &info)) << SDL_GetError();
+        ASSERT_EQ(info.subsystem, SDL_SYSWM_X11);
+        window_id_ = std::to_string(info.info.x11.window);
         Xdo("windowfocus --sync " + window_id_);
         PumpUntil([] { return false; }, 200);  // let the window settle: map, focus, expose
         FlushKeys();
@@ -269,6 +275,15 @@ TEST(Joysticks, VirtualDevicesReadThroughPorts) {
     EXPECT_FLOAT_EQ(JoyHat(0), -1.0f);
     EXPECT_EQ(JoyButtonCount(1), 4);
     EXPECT_FLOAT_EQ(JoyHat(1), -1.0f);  // no hat on that device
+
+    // SDL_Quit closes every device behind the platform's back; joysticks come back afterwards.
+    SDL_Quit();
+    EXPECT_EQ(JoyCount(), 0);
+    const int third = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 9, 1);
+    ASSERT_GE(third, 0) << SDL_GetError();
+    EXPECT_GE(PumpUntil([] { return JoyCount() == 1; }, 1000), 0);
+    EXPECT_EQ(JoyButtonCount(0), 9);
+    SDL_Quit();
 }
 
 }  // namespace

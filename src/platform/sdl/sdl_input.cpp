@@ -137,11 +137,10 @@ class SdlInput final : public InputBackend {
     }
 
     int JoyCount() override {
-        OpenJoysticks();
         // Ports stay where they were opened, so the count reaches the highest occupied port.
         int count = 0;
         for (int port = 0; port < kPorts; ++port)
-            if (ports_[port]) count = port + 1;
+            if (Port(port)) count = port + 1;
         return count;
     }
     std::string JoyName(int port) override {
@@ -171,8 +170,10 @@ class SdlInput final : public InputBackend {
     }
 
   private:
-    SDL_Joystick* ports_[kPorts] = {};
-    bool joysticks_open_ = false;
+    // Instance ids rather than handles: a handle dies with SDL_Quit, an id just stops resolving.
+    SDL_JoystickID ports_[kPorts] = {-1, -1, -1, -1};
+    bool started_ = false;  // this back-end holds a reference on SDL's joystick subsystem
+    bool init_failed_ = false;
 
     void Handle(const SDL_Event& event);
     void OpenJoysticks();
@@ -181,7 +182,8 @@ class SdlInput final : public InputBackend {
 
     SDL_Joystick* Port(int port) {
         OpenJoysticks();
-        return (port >= 0 && port < kPorts) ? ports_[port] : nullptr;
+        if (port < 0 || port >= kPorts || ports_[port] < 0) return nullptr;
+        return SDL_JoystickFromInstanceID(ports_[port]);
     }
 };
 
@@ -212,10 +214,10 @@ void SdlInput::Handle(const SDL_Event& event) {
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) ApplyCloseRequest();
             break;
         case SDL_JOYDEVICEADDED:
-            if (joysticks_open_) AddJoystick(event.jdevice.which);
+            if (started_) AddJoystick(event.jdevice.which);
             break;
         case SDL_JOYDEVICEREMOVED:
-            if (joysticks_open_) RemoveJoystick(event.jdevice.which);
+            if (started_) RemoveJoystick(event.jdevice.which);
             break;
         default:
             break;
@@ -223,24 +225,29 @@ void SdlInput::Handle(const SDL_Event& event) {
 }
 
 // The joystick subsystem starts on the first joystick query, so programs and tests that never
-// ask pay nothing; devices present then take ports 0.. in SDL's index order.
+// ask pay nothing; devices present then take ports 0.. in SDL's index order. After an SDL_Quit
+// (which closes every device) the next query starts it again.
 void SdlInput::OpenJoysticks() {
-    if (joysticks_open_) return;
-    joysticks_open_ = true;
-    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return;
+    if (init_failed_ || (started_ && SDL_WasInit(SDL_INIT_JOYSTICK))) return;
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
+        init_failed_ = true;
+        return;
+    }
+    started_ = true;
     const int devices = SDL_NumJoysticks();
     for (int index = 0; index < devices; ++index) AddJoystick(index);
 }
 
 // A device already open (SDL also announces devices present at start-up) is left alone; a new
-// one takes the first free port.
+// one takes the first port whose device is gone.
 void SdlInput::AddJoystick(int device_index) {
     const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(device_index);
-    for (SDL_Joystick* open : ports_)
-        if (open && SDL_JoystickInstanceID(open) == id) return;
-    for (SDL_Joystick*& slot : ports_) {
-        if (!slot) {
-            slot = SDL_JoystickOpen(device_index);
+    for (SDL_JoystickID open : ports_)
+        if (open == id) return;
+    for (SDL_JoystickID& slot : ports_) {
+        if (slot < 0 || !SDL_JoystickFromInstanceID(slot)) {
+            SDL_Joystick* joystick = SDL_JoystickOpen(device_index);
+            slot = joystick ? SDL_JoystickInstanceID(joystick) : -1;
             return;
         }
     }
@@ -249,10 +256,10 @@ void SdlInput::AddJoystick(int device_index) {
 // The port of a removed device stays empty (reads as centred and released) until a device is
 // added again, so other ports never move.
 void SdlInput::RemoveJoystick(SDL_JoystickID id) {
-    for (SDL_Joystick*& slot : ports_) {
-        if (slot && SDL_JoystickInstanceID(slot) == id) {
-            SDL_JoystickClose(slot);
-            slot = nullptr;
+    for (SDL_JoystickID& slot : ports_) {
+        if (slot == id) {
+            if (SDL_Joystick* joystick = SDL_JoystickFromInstanceID(id)) SDL_JoystickClose(joystick);
+            slot = -1;
         }
     }
 }
