@@ -695,6 +695,14 @@ TEST_F(Video, BlendModesOnTheRecordersPixels) {
     EXPECT_EQ(PixelAt(p, 3, 0), (Rgba{50, 100, 0, 255}));
 }
 
+TEST_F(Video, QuadsKeepTheirTexelsWhenTheImageGoesBeforeTheRead) {
+    Image red = CreateImage(2, 2, 1, 0);
+    for (std::size_t i = 0; i < red->pixels.size(); i += 4) red->pixels[i] = red->pixels[i + 3] = 255;
+    DrawImage(red, 0, 0);
+    red.reset();  // its texture is destroyed before the frame is read
+    EXPECT_EQ(PixelAt(GrabPixmap(0, 0, 1, 1), 0, 0), (Rgba{255, 0, 0, 255}));
+}
+
 TEST_F(Video, GrabImageCopiesTheBackBufferAndAppliesTheMask) {
     Image image = CreateImage(4, 4, 1);  // masked
     DrawImage(image, 100, 100);          // uploaded before the grab

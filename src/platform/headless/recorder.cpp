@@ -34,6 +34,8 @@ struct Recording {
     std::vector<std::pair<int, int>> warps;
     int presents = 0, vsync_presents = 0, blend_changes = 0;
     std::unordered_map<TextureId, RecordedTexture> textures;
+    // Textures destroyed while quads using them wait to be rasterised.
+    std::unordered_map<TextureId, RecordedTexture> retired;
     TextureId next_texture = 1;
     DisplayRequest request;
     float vres_w = 0, vres_h = 0;
@@ -91,12 +93,17 @@ void Blend(std::uint8_t* dst, const float src[4], int mode) {
 }
 
 void Sample(const RecordedQuad& quad, float u, float v, float out[4]) {
-    const auto found = Rec().textures.find(quad.texture);
-    if (quad.texture == 0 || found == Rec().textures.end() || found->second.width == 0) {
+    const RecordedTexture* texture = nullptr;
+    for (const auto* store : {&Rec().textures, &Rec().retired}) {
+        const auto found = store->find(quad.texture);
+        if (found != store->end()) texture = &found->second;
+        if (texture) break;
+    }
+    if (quad.texture == 0 || !texture || texture->width == 0) {
         out[0] = out[1] = out[2] = out[3] = 255;
         return;
     }
-    const RecordedTexture& t = found->second;
+    const RecordedTexture& t = *texture;
     const int tx = std::clamp(static_cast<int>(std::floor(u * t.width)), 0, t.width - 1);
     const int ty = std::clamp(static_cast<int>(std::floor(v * t.height)), 0, t.height - 1);
     const std::uint8_t* texel = t.rgba.data() + (static_cast<std::size_t>(ty) * t.width + tx) * 4;
@@ -180,6 +187,7 @@ void Replay() {
     }
     rec.pending.clear();
     rec.pending_quads.clear();
+    rec.retired.clear();
 }
 
 // ---- The sink ------------------------------------------------------------------------------------
@@ -219,6 +227,7 @@ class RecorderSink final : public VideoSink {
                        const std::uint8_t* rgba) override {
         const auto found = Rec().textures.find(texture);
         if (found == Rec().textures.end()) return;
+        Replay();  // quads drawn before the change show the old texels
         RecordedTexture& t = found->second;
         for (int row = 0; row < height; ++row) {
             for (int col = 0; col < width; ++col) {
@@ -229,7 +238,14 @@ class RecorderSink final : public VideoSink {
         }
     }
 
-    void DestroyTexture(TextureId texture) override { Rec().textures.erase(texture); }
+    void DestroyTexture(TextureId texture) override {
+        Recording& rec = Rec();
+        const auto found = rec.textures.find(texture);
+        if (found == rec.textures.end()) return;
+        // Quads drawn earlier in the frame still show it when the frame is rasterised.
+        if (!rec.pending.empty()) rec.retired[texture] = std::move(found->second);
+        rec.textures.erase(found);
+    }
 
     void SetVirtualResolution(float width, float height) override {
         Rec().vres_w = width;
@@ -280,6 +296,7 @@ class RecorderSink final : public VideoSink {
         // What the back buffer holds after a present is undefined; here it is black again.
         rec.pending.clear();
         rec.pending_quads.clear();
+        rec.retired.clear();
         std::fill(rec.buffer.begin(), rec.buffer.end(), 0);
     }
 
