@@ -215,6 +215,16 @@ TEST_F(InputWindow, TerminationRequestIsACloseRequest) {
     std::raise(SIGTERM);  // SDL turns it into SDL_QUIT, as a window manager's close would
     EXPECT_GE(PumpUntil([] { return CloseRequested(); }), 0);
     EXPECT_FALSE(CloseRequested());
+
+    // The window's own close event (what a window manager's close button sends).
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    close.window.windowID = SDL_GetWindowID(window_);
+    ASSERT_EQ(SDL_PushEvent(&close), 1);
+    PollEvents();
+    EXPECT_TRUE(CloseRequested());
+    EXPECT_FALSE(CloseRequested());
 }
 
 TEST_F(InputWindow, CaptionRenamesTheOpenWindow) {
