@@ -204,8 +204,10 @@ void Cls() {
 
 void ResetDrawingState() {
     state = DrawState{};
-    state.viewport_w = GraphicsWidth();
-    state.viewport_h = GraphicsHeight();
+    // The whole drawing area, in virtual units like every viewport (the display size when no
+    // virtual resolution was set, as when a display has just opened).
+    state.viewport_w = static_cast<int>(std::ceil(VirtualResolutionWidth()));
+    state.viewport_h = static_cast<int>(std::ceil(VirtualResolutionHeight()));
     // A new sink knows nothing of the state yet, so the blend and viewport are always sent.
     if (VideoSink* sink = detail::OpenSink()) {
         sink->SetBlend(state.blend_mode);

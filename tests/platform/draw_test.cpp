@@ -284,6 +284,13 @@ TEST_F(Video, DrawingStateResetsWhenADisplayOpens) {
     const headless::RecordedViewport& v = headless::RecordedViewports().back();
     EXPECT_EQ(v.width * 1000 + v.height, 640 * 1000 + 480);
     EXPECT_EQ(VirtualResolutionWidth(), 640);
+    // A reset keeps the virtual resolution and clips to the whole of it.
+    SetVirtualResolution(1280, 960);
+    SetViewport(10, 10, 20, 20);
+    ResetDrawingState();
+    EXPECT_EQ(VirtualResolutionWidth(), 1280);
+    const headless::RecordedViewport& whole = headless::RecordedViewports().back();
+    EXPECT_EQ(whole.width * 10000 + whole.height, 1280 * 10000 + 960);
 }
 
 TEST_F(Video, SetBlendWithTheCurrentModeReachesNoSink) {
