@@ -63,6 +63,8 @@ void CellOrigin(const Layout& layout, int frame, int& x, int& y) {
 }
 
 void Upload(ImageData& image, VideoSink& sink) {
+    // The pixels are public; a caller that left them short gets transparent frames, not a crash.
+    image.pixels.resize(FrameBytes(image) * static_cast<std::size_t>(image.frame_count), 0);
     const Layout layout = LayoutOf(image);
     std::vector<std::uint8_t> texels(static_cast<std::size_t>(layout.texture_w) * layout.texture_h * 4);
     for (int frame = 0; frame < image.frame_count; ++frame) {
