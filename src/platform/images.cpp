@@ -206,6 +206,7 @@ void GrabImage(const Image& image, int x, int y, int frame) {
     std::vector<std::uint8_t> grabbed(FrameBytes(data));
     if (!sink->ReadPixels(x, y, data.width, data.height, grabbed.data())) return;
     ApplyMask(data, grabbed.data(), grabbed.size() / 4);
+    data.pixels.resize(FrameBytes(data) * static_cast<std::size_t>(data.frame_count), 0);
     std::memcpy(data.pixels.data() + FrameBytes(data) * static_cast<std::size_t>(frame), grabbed.data(),
                 grabbed.size());
     // A texture of this display is patched in place; otherwise the next draw uploads everything.
