@@ -100,7 +100,14 @@ struct TextureInfo {
 class GlSink final : public VideoSink {
   public:
     GlSink(SDL_Window* window, SDL_GLContext context, int width, int height)
-        : window_(window), context_(context), width_(width), height_(height) {}
+        : window_(window),
+          context_(context),
+          width_(width),
+          height_(height),
+          vres_w_(static_cast<float>(width)),
+          vres_h_(static_cast<float>(height)),
+          view_w_(width),
+          view_h_(height) {}
     ~GlSink() override;
 
     // Creates the GL objects; false when the context cannot run the batcher.
@@ -136,6 +143,7 @@ class GlSink final : public VideoSink {
     void ApplyBlend();
     void ApplyScissor();
     void ReadDrawableSize();
+    void CreateBuffers();
     void Upload(const Vertex* vertices, int count);
     void DeleteObjects();
 
@@ -194,7 +202,8 @@ void GlSink::DeleteObjects() {
 
 bool GlSink::Init() {
     if (!epoxy_is_desktop_gl() || epoxy_gl_version() < 33) return false;
-    renderer_name_ = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const GLubyte* name = glGetString(GL_RENDERER);
+    renderer_name_ = name ? reinterpret_cast<const char*>(name) : "OpenGL";
     program_ = LinkProgram();
     if (!program_) return false;
     glUseProgram(program_);
@@ -203,6 +212,25 @@ bool GlSink::Init() {
     u_alpha_ref_ = glGetUniformLocation(program_, "u_alpha_ref");
     glUniform1i(glGetUniformLocation(program_, "u_texture"), 0);
 
+    CreateBuffers();
+
+    // Quads without a texture sample this white texel, so one shader serves both kinds.
+    const std::uint8_t white[4] = {255, 255, 255, 255};
+    white_ = CreateTexture(1, 1, white, false);
+    textures_.erase(white_);  // not a caller's texture: DestroyTexture must not reach it
+
+    batch_.reserve(kMaxBatchQuads * 4);
+    ReadDrawableSize();
+    glEnable(GL_SCISSOR_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);  // rotated or mirrored quads may wind either way
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    return glGetError() == GL_NO_ERROR && white_ != 0;
+}
+
+// The vertex array: the ring of vertices and the prebuilt quad indices.
+void GlSink::CreateBuffers() {
     glGenVertexArrays(1, &vao_);
     glBindVertexArray(vao_);
     glGenBuffers(1, &vbo_);
@@ -229,24 +257,6 @@ bool GlSink::Init() {
     glGenBuffers(1, &ebo_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo_);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(GLushort), indices.data(), GL_STATIC_DRAW);
-
-    // Quads without a texture sample this white texel, so one shader serves both kinds.
-    const std::uint8_t white[4] = {255, 255, 255, 255};
-    white_ = CreateTexture(1, 1, white, false);
-    textures_.erase(white_);  // not a caller's texture: DestroyTexture must not reach it
-
-    batch_.reserve(kMaxBatchQuads * 4);
-    ReadDrawableSize();
-    vres_w_ = static_cast<float>(width_);
-    vres_h_ = static_cast<float>(height_);
-    view_w_ = width_;
-    view_h_ = height_;
-    glEnable(GL_SCISSOR_TEST);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);  // rotated or mirrored quads may wind either way
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    return glGetError() == GL_NO_ERROR && white_ != 0;
 }
 
 void GlSink::ReadDrawableSize() {

@@ -135,6 +135,9 @@ class RenderSink final : public VideoSink {
     RenderSink(SDL_Window* window, SDL_Renderer* renderer, bool software, int width, int height);
     ~RenderSink() override;
 
+    // False when the renderer could not even hold the white stand-in texture.
+    bool Usable() const { return white_ != 0; }
+
     TextureId CreateTexture(int width, int height, const std::uint8_t* rgba, bool filtered) override;
     void UpdateTexture(TextureId texture, int x, int y, int width, int height,
                        const std::uint8_t* rgba) override;
@@ -443,8 +446,11 @@ std::unique_ptr<VideoSink> OpenRenderSink(SDL_Window* window, bool accelerated, 
         SDL_DestroyWindow(window);
         return nullptr;
     }
-    return std::make_unique<RenderSink>(window, renderer, (info.flags & SDL_RENDERER_SOFTWARE) != 0, width,
-                                        height);
+    // From here the sink owns window and renderer and releases both if it cannot draw.
+    auto sink = std::make_unique<RenderSink>(window, renderer, (info.flags & SDL_RENDERER_SOFTWARE) != 0,
+                                             width, height);
+    if (!sink->Usable()) return nullptr;
+    return sink;
 }
 
 }  // namespace platform::sdl
