@@ -138,8 +138,9 @@ function(vantor_data_font var file_name package dest)
     set_property(GLOBAL APPEND PROPERTY VANTOR_DATA_FILES ${output})
 endfunction()
 
-# Small technical text: overlay, settings, results.
-vantor_data_font(VANTOR_FONT_TECHNICAL JetBrainsMono-Regular.ttf fonts-jetbrains-mono
+# Small UI text: overlay, settings, results, credits. A condensed face, so the credit lines fit
+# the narrow credits panel at the font sizes of small displays.
+vantor_data_font(VANTOR_FONT_TECHNICAL RobotoCondensed-Regular.ttf fonts-roboto-unhinted
                  "SVBasicManual.ttf")
 # Big, bold and condensed: titles and prompts.
 vantor_data_font(VANTOR_FONT_DISPLAY RobotoCondensed-Bold.ttf fonts-roboto-unhinted
