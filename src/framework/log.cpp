@@ -16,7 +16,11 @@ bool OpenLog(const std::string& path) {
 }
 
 void LogLine(const std::string& text) {
-    if (log_stream) platform::WriteLine(log_stream, text);
+    if (!log_stream) return;
+    // Each line reaches the file at once, so the log tells how far a run got even when the
+    // process dies (a renderer crash inside the display setup is the case that matters).
+    platform::WriteLine(log_stream, text);
+    platform::FlushStream(log_stream);
 }
 
 void CloseLog() {

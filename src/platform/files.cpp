@@ -85,6 +85,11 @@ bool Eof(const Stream& stream) {
     return false;
 }
 
+bool FlushStream(const Stream& stream) {
+    if (!stream || !stream->file || !stream->writing) return false;
+    return std::fflush(stream->file) == 0 && std::ferror(stream->file) == 0;
+}
+
 bool CloseStream(const Stream& stream) {
     if (!stream || !stream->file) return false;
     const bool had_error = std::ferror(stream->file) != 0;

@@ -20,6 +20,8 @@ std::string ReadLine(const Stream& stream);
 bool WriteLine(const Stream& stream, const std::string& line);
 // True at the end of the stream (or for an empty handle).
 bool Eof(const Stream& stream);
+// Hands buffered bytes to the system now; false when they could not be written.
+bool FlushStream(const Stream& stream);
 // Flushes and closes; false when buffered bytes could not be written.
 bool CloseStream(const Stream& stream);
 
