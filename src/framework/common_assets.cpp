@@ -17,9 +17,9 @@ namespace {
 const char* const kFontFiles[4] = {"", "SVBasicManual.ttf", "Blue Highway.ttf", "Acknowledge TT Vell.ttf"};
 
 struct FontSlotSpec {
-    int family;    // 1 SVBasicManual, 2 Blue Highway, 3 Acknowledge TT Vell
-    int size;      // pixel height before scaling
-    char factor;   // 'A', 'B' or 0 (not scaled)
+    int family;   // 1 SVBasicManual, 2 Blue Highway, 3 Acknowledge TT Vell
+    int size;     // pixel height before scaling
+    char factor;  // 'A', 'B' or 0 (not scaled)
 };
 
 // Slots 1 to 13, in load order.
@@ -49,7 +49,8 @@ void LoadFonts() {
     for (int slot = 1; slot <= 13; ++slot) {
         const FontSlotSpec& spec = kFontSlots[slot];
         const float factor = spec.factor == 'A' ? a : spec.factor == 'B' ? b : 1.0f;
-        FontSlots[slot] = platform::LoadImageFont(kFontFiles[spec.family], static_cast<int>(spec.size * factor), 4);
+        FontSlots[slot] =
+            platform::LoadImageFont(kFontFiles[spec.family], static_cast<int>(spec.size * factor), 4);
     }
     for (int family = 1; family <= 3; ++family) {
         for (int step = 0; step < 9; ++step) {

@@ -55,9 +55,12 @@ void BuildModeList() {
 
 const char* RendererLogLine(int renderer) {
     switch (renderer) {
-        case 1: return "\tUsing DirectX 9 Driver";
-        case 2: return "\tUsing DirectX 7 Driver";
-        default: return "\tUsing OpenGL Driver";
+        case 1:
+            return "\tUsing DirectX 9 Driver";
+        case 2:
+            return "\tUsing DirectX 7 Driver";
+        default:
+            return "\tUsing OpenGL Driver";
     }
 }
 
@@ -156,7 +159,9 @@ void ApplyDisplaySettings() {
     platform::DeleteFile(kCrashMarker);
 }
 
-void UseFontSlot(int slot) { platform::SetImageFont(slot >= 0 && slot < 20 ? FontSlots[slot] : nullptr); }
+void UseFontSlot(int slot) {
+    platform::SetImageFont(slot >= 0 && slot < 20 ? FontSlots[slot] : nullptr);
+}
 
 void ResetDisplaySetup() {
     DisplayWidth = 800;

@@ -30,7 +30,9 @@ namespace {
 constexpr int kKeyTab = 9, kKeyEscape = 27, kKeyF4 = 115, kKeyF11 = 122, kKeyF12 = 123;
 constexpr int kKeyLeftAlt = 164, kKeyRightAlt = 165;
 
-bool SlowSystemMode() { return Settings[7] == 1; }
+bool SlowSystemMode() {
+    return Settings[7] == 1;
+}
 
 void ToggleSettingsPanel() {
     if (!platform::KeyHit(kKeyTab)) return;
@@ -58,7 +60,9 @@ int DrawnFrameHotkeys() {
     return 0;
 }
 
-void DrawOverlayLine(int y, const std::string& text) { DrawTextAligned(2, y, text, 0, 0); }
+void DrawOverlayLine(int y, const std::string& text) {
+    DrawTextAligned(2, y, text, 0, 0);
+}
 
 void DrawOverlay() {
     platform::SetColor(255, 255, 255);
@@ -66,10 +70,12 @@ void DrawOverlay() {
     UseFontSlot(2);
     DrawOverlayLine(40, "Collection : " + std::to_string(ReclaimResult));
     DrawOverlayLine(60, "Used Memory : " + std::to_string(platform::MemoryInUse()));
-    DrawOverlayLine(80, "Drawn Images : " + std::to_string(SpriteCounts[1]) + "/" + std::to_string(SpriteLimits[1]));
-    DrawOverlayLine(100, "Drawn Glow : " + std::to_string(SpriteCounts[2]) + "/" + std::to_string(SpriteLimits[2]));
-    DrawOverlayLine(120,
-                    "Drawn Particles : " + std::to_string(SpriteCounts[3]) + "/" + std::to_string(SpriteLimits[3]));
+    DrawOverlayLine(
+        80, "Drawn Images : " + std::to_string(SpriteCounts[1]) + "/" + std::to_string(SpriteLimits[1]));
+    DrawOverlayLine(
+        100, "Drawn Glow : " + std::to_string(SpriteCounts[2]) + "/" + std::to_string(SpriteLimits[2]));
+    DrawOverlayLine(
+        120, "Drawn Particles : " + std::to_string(SpriteCounts[3]) + "/" + std::to_string(SpriteLimits[3]));
     DrawOverlayLine(150, "Hit F12 to remove this");
     ScaleTo(1.5f);
 }
@@ -83,8 +89,10 @@ void TrackPointer() {
     menus::RightClicks = platform::MouseHit(2);
 }
 
-// Sleeps in 1 ms steps until 14.67 ms have passed since the end of the previous call.
+// Sleeps in 1 ms steps until 14.67 ms have passed since the end of the previous call. The
+// frame drawn so far is handed to the renderer first, so it renders during the sleep.
 void PaceFrame() {
+    platform::SubmitDrawing();
     do {
         platform::Delay(1);
     } while (platform::MilliSecs() < LastFrameTime - 2 + 1000.0 / 60.0);
@@ -97,14 +105,16 @@ void UpdateStatistics() {
 }
 
 bool ExitKeysPressed() {
-    const bool alt_f4 = platform::KeyDown(kKeyF4) &&
-                        (platform::KeyDown(kKeyLeftAlt) || platform::KeyDown(kKeyRightAlt));
+    const bool alt_f4 =
+        platform::KeyDown(kKeyF4) && (platform::KeyDown(kKeyLeftAlt) || platform::KeyDown(kKeyRightAlt));
     return alt_f4 || platform::CloseRequested();
 }
 
 }  // namespace
 
-bool IsDrawnFrame() { return !SlowSystemMode() || FrameParity == 0; }
+bool IsDrawnFrame() {
+    return !SlowSystemMode() || FrameParity == 0;
+}
 
 int FramePump(int show_pointer) {
     if (Game.draw_score_popups) Game.draw_score_popups();

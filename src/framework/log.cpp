@@ -28,6 +28,8 @@ void CloseLog() {
     log_stream.reset();
 }
 
-bool LogOpen() { return log_stream != nullptr; }
+bool LogOpen() {
+    return log_stream != nullptr;
+}
 
 }  // namespace framework

@@ -30,7 +30,7 @@ struct TitleState {
 };
 
 // The eight controls that start a game: the four face buttons and the four directions.
-const int kStartControls[8] = {controls::FaceGreen, controls::FaceRed,  controls::FaceBlue,
+const int kStartControls[8] = {controls::FaceGreen,  controls::FaceRed, controls::FaceBlue,
                                controls::FaceYellow, controls::Up,      controls::Down,
                                controls::Left,       controls::Right};
 

@@ -242,6 +242,10 @@ float VirtualResolutionHeight() {
 
 // ---- Presenting ----------------------------------------------------------------------------------
 
+void SubmitDrawing() {
+    if (sink) sink->Submit();
+}
+
 void Flip(int sync) {
     PollEvents();
     if (!sink) return;
@@ -252,6 +256,7 @@ void Flip(int sync) {
     } else if (fullscreen) {
         sink->Present(true);
     } else {
+        sink->Submit();
         PaceFrame(display_hertz);
         sink->Present(false);
     }

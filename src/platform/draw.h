@@ -108,6 +108,9 @@ float VirtualResolutionHeight();
 // Presents the back buffer. 1 waits for the vertical blank, 0 does not, -1 paces as the display
 // was opened to do (a window with non-zero hertz paces itself on the clock).
 void Flip(int sync);
+// Hands what was drawn so far to the renderer, so it can render while the program sleeps before
+// the next Flip. Drawing may go on afterwards.
+void SubmitDrawing();
 // Clears the viewport to the cls colour.
 void Cls();
 void SetClsColor(int r, int g, int b);

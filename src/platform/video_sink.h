@@ -48,6 +48,9 @@ public:
     virtual void DrawQuads(TextureId texture, const Vertex* vertices, int quad_count) = 0;
     // Clears the viewport.
     virtual void Clear(std::uint8_t r, std::uint8_t g, std::uint8_t b) = 0;
+    // Hands the queued drawing to the renderer now, so it can work while the program sleeps
+    // before presenting. Sinks that draw at once need nothing here.
+    virtual void Submit() {}
     // Shows the back buffer; vsync true waits for the vertical blank where the driver can.
     virtual void Present(bool vsync) = 0;
     // Reads back-buffer pixels in display pixels (top-left origin) into rgba (width*height*4).

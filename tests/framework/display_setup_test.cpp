@@ -1,20 +1,21 @@
 // Display setup: the mode list, the virtual resolution by the display's shape, fullscreen depth,
 // font sizes by display width, and reapplying without a splash.
+#include "framework/display_setup.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "framework/display_setup.h"
 #include "framework/game_info.h"
 #include "framework/hooks.h"
 #include "framework/log.h"
 #include "framework/program.h"
 #include "framework/settings.h"
+#include "framework/support/program_fixture.h"
 #include "platform/draw.h"
 #include "platform/headless/recorder.h"
-#include "framework/support/program_fixture.h"
 
 namespace fs = std::filesystem;
 using platform::DisplayMode;
@@ -25,7 +26,7 @@ namespace {
 std::string last_message;
 
 class DisplaySetup : public testing_support::ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         last_message.clear();
@@ -58,9 +59,9 @@ TEST(VirtualResolution, FollowsTheDisplaysShape) {
     struct Case {
         int w, h, vw, vh, wide;
     };
-    for (const Case& c : {Case{1366, 768, 1600, 900, 1}, Case{1920, 1080, 1600, 900, 1},
-                          Case{1280, 800, 1440, 900, 1}, Case{800, 600, 1280, 960, 0},
-                          Case{1024, 768, 1280, 960, 0}, Case{640, 480, 1280, 960, 0}}) {
+    for (const Case& c :
+         {Case{1366, 768, 1600, 900, 1}, Case{1920, 1080, 1600, 900, 1}, Case{1280, 800, 1440, 900, 1},
+          Case{800, 600, 1280, 960, 0}, Case{1024, 768, 1280, 960, 0}, Case{640, 480, 1280, 960, 0}}) {
         int vw = 0, vh = 0;
         EXPECT_EQ(framework::ChooseVirtualResolution(c.w, c.h, vw, vh), c.wide) << c.w << "x" << c.h;
         EXPECT_EQ(vw, c.vw) << c.w << "x" << c.h;
@@ -119,7 +120,7 @@ TEST_F(DisplaySetup, SmallDisplaysGetLargerFonts) {
     EXPECT_EQ(platform::FontHeight(framework::FontSlots[2]), 22);
     EXPECT_EQ(platform::FontHeight(framework::FontSlots[3]), 22);
     EXPECT_EQ(platform::FontHeight(framework::FontSlots[1]), 28);
-    EXPECT_EQ(platform::FontHeight(framework::FontSlots[10]), 112);  // not scaled
+    EXPECT_EQ(platform::FontHeight(framework::FontSlots[10]), 112);   // not scaled
     EXPECT_EQ(platform::FontHeight(framework::SizedFonts[28]), 115);  // 96 x 1.2
     Apply(500, 375);
     EXPECT_EQ(platform::FontHeight(framework::FontSlots[2]), 32);

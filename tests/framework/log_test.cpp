@@ -1,11 +1,11 @@
 // The log: every line reaches the file as it is written, so a run that dies leaves its trace.
+#include "framework/log.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include "framework/log.h"
 
 namespace {
 

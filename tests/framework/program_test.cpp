@@ -1,5 +1,7 @@
 // Whole-program runs on the headless back-ends: start-up from the install folder, the log's
 // loading steps, the splash's minimum time, and leaving the title screen with Escape.
+#include "framework/program.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,12 +10,11 @@
 #include "framework/display_setup.h"
 #include "framework/game_info.h"
 #include "framework/hooks.h"
-#include "framework/program.h"
 #include "framework/settings.h"
+#include "framework/support/program_fixture.h"
 #include "platform/clock.h"
 #include "platform/headless/recorder.h"
 #include "platform/headless/script_input.h"
-#include "framework/support/program_fixture.h"
 
 namespace fs = std::filesystem;
 using testing_support::FindLine;
@@ -21,7 +22,7 @@ using testing_support::FindLine;
 namespace {
 
 class Program : public testing_support::ProgramTest {
-protected:
+  protected:
     // Presses Escape on the tenth title-screen frame; remembers when the first one started.
     void LeaveTitleScreenSoon() {
         framework::Screens.draw_results_panel = [](int, int, int, int) {
@@ -51,14 +52,43 @@ TEST_F(Program, ReachesTheTitleScreenWithDefaultsAndLogsEveryLoadingStep) {
     CopyCommonAssets();
     LeaveTitleScreenSoon();
     ASSERT_EQ(RunProgramUntilEnd(), 0);
-    ExpectInOrder({"Halvik's Brisklow Engine", std::string(28, '-'), "Week #42", std::string(28, '-'),
-                   "#42 : Vantor 42", std::string(28, '-'), "", "Loading", "Setting Audio Driver",
-                   "Set Audio Driver", "", "\tRequested Resolution : 800x600", "\tSetup Loaded", "",
-                   "Grabbing Previous Scores", "", "", "-=-=-=-=-=-=-=-=-=-=-=-=-=-",
-                   "Applying Graphical Settings", "\tUsing OpenGL Driver", "\tResolution : 800x600,0", "",
-                   "Loading : Common Objects", "", "Switching to Default Folder", "", "\tDefault Fonts",
-                   "\tDefault Icons", "\tLogos", "\tBadgeGet", "", "Switching to Game Folder", "",
-                   "Loading Sound effects", "Sounds loaded", "", "-=-=-=-=-=-=-=-=-=-=-=-=-=-",
+    ExpectInOrder({"Halvik's Brisklow Engine",
+                   std::string(28, '-'),
+                   "Week #42",
+                   std::string(28, '-'),
+                   "#42 : Vantor 42",
+                   std::string(28, '-'),
+                   "",
+                   "Loading",
+                   "Setting Audio Driver",
+                   "Set Audio Driver",
+                   "",
+                   "\tRequested Resolution : 800x600",
+                   "\tSetup Loaded",
+                   "",
+                   "Grabbing Previous Scores",
+                   "",
+                   "",
+                   "-=-=-=-=-=-=-=-=-=-=-=-=-=-",
+                   "Applying Graphical Settings",
+                   "\tUsing OpenGL Driver",
+                   "\tResolution : 800x600,0",
+                   "",
+                   "Loading : Common Objects",
+                   "",
+                   "Switching to Default Folder",
+                   "",
+                   "\tDefault Fonts",
+                   "\tDefault Icons",
+                   "\tLogos",
+                   "\tBadgeGet",
+                   "",
+                   "Switching to Game Folder",
+                   "",
+                   "Loading Sound effects",
+                   "Sounds loaded",
+                   "",
+                   "-=-=-=-=-=-=-=-=-=-=-=-=-=-",
                    "Finished Loading"});
     EXPECT_EQ(framework::Settings[5], 800);
     EXPECT_EQ(framework::Settings[6], 600);

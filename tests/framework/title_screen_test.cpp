@@ -8,11 +8,11 @@
 #include "framework/frame_pump.h"
 #include "framework/hooks.h"
 #include "framework/program.h"
+#include "framework/support/program_fixture.h"
 #include "menus/settings_state.h"
 #include "platform/draw.h"
 #include "platform/headless/recorder.h"
 #include "platform/headless/script_input.h"
-#include "framework/support/program_fixture.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ using platform::headless::ReleaseKey;
 constexpr int kZ = 90, kLeft = 37, kUp = 38, kDown = 40, kEscape = 27;
 
 class Title : public testing_support::ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         frame = 0;

@@ -122,6 +122,7 @@ class GlSink final : public VideoSink {
     void SetBlend(int mode) override;
     void DrawQuads(TextureId texture, const Vertex* vertices, int quad_count) override;
     void Clear(std::uint8_t r, std::uint8_t g, std::uint8_t b) override;
+    void Submit() override;
     void Present(bool vsync) override;
     bool ReadPixels(int x, int y, int width, int height, std::uint8_t* rgba) override;
     int Width() const override { return width_; }
@@ -387,6 +388,14 @@ void GlSink::Clear(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     ApplyScissor();
     glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void GlSink::Submit() {
+    Activate();
+    Flush();
+    // Starts the software rasteriser (or the GPU) on the frame while the frame pump sleeps,
+    // instead of leaving all of it for the swap.
+    glFlush();
 }
 
 void GlSink::Present(bool vsync) {

@@ -32,7 +32,7 @@ struct Recording {
     std::vector<RecordedClear> clears;
     std::vector<RecordedViewport> viewports;
     std::vector<std::pair<int, int>> warps;
-    int presents = 0, vsync_presents = 0, blend_changes = 0;
+    int presents = 0, vsync_presents = 0, blend_changes = 0, submits = 0;
     std::unordered_map<TextureId, RecordedTexture> textures;
     // Textures destroyed while quads using them wait to be rasterised.
     std::unordered_map<TextureId, RecordedTexture> retired;
@@ -285,6 +285,7 @@ class RecorderSink final : public VideoSink {
         rec.pending.push_back(op);
     }
 
+    void Submit() override { ++Rec().submits; }
     void Present(bool vsync) override {
         Recording& rec = Rec();
         ++rec.presents;
@@ -401,8 +402,10 @@ void ClearRecording() {
     rec.clears.clear();
     rec.viewports.clear();
     rec.warps.clear();
-    rec.presents = rec.vsync_presents = rec.blend_changes = 0;
+    rec.presents = rec.vsync_presents = rec.blend_changes = rec.submits = 0;
 }
+
+int SubmitCount() { return Rec().submits; }
 
 int PresentCount() {
     return Rec().presents;

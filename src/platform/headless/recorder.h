@@ -54,6 +54,8 @@ const std::vector<RecordedViewport>& RecordedViewports();
 void ClearRecording();
 // Presents since the last ClearRecording, and how many of them asked for the vertical blank.
 int PresentCount();
+// SubmitDrawing calls (and paced Flips) that reached the recorder since the last ClearRecording.
+int SubmitCount();
 int VsyncPresentCount();
 // SetBlend calls that reached the sink since the last ClearRecording.
 int BlendChangeCount();

@@ -23,9 +23,8 @@ namespace testing_support {
 
 void ProgramTest::SetUp() {
     previous_dir_ = fs::current_path();
-    root_ = fs::temp_directory_path() /
-            ("vantor-test-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    root_ = fs::temp_directory_path() / ("vantor-test-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root_);
     fs::create_directories(root_ / "Files" / "Common");
     fs::create_directories(root_ / "Files" / framework::GameFolder());
