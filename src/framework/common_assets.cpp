@@ -47,10 +47,10 @@ void LoadFonts() {
     float a = 1, b = 1;
     FontScaleFactors(a, b);
     for (int slot = 1; slot <= 13; ++slot) {
-        const FontSlotSpec& spec = kFontSlots[slot];
-        const float factor = spec.factor == 'A' ? a : spec.factor == 'B' ? b : 1.0f;
+        const FontSlotSpec& slot_font = kFontSlots[slot];
+        const float factor = slot_font.factor == 'A' ? a : slot_font.factor == 'B' ? b : 1.0f;
         FontSlots[slot] =
-            platform::LoadImageFont(kFontFiles[spec.family], static_cast<int>(spec.size * factor), 4);
+            platform::LoadImageFont(kFontFiles[slot_font.family], static_cast<int>(slot_font.size * factor), 4);
     }
     for (int family = 1; family <= 3; ++family) {
         for (int step = 0; step < 9; ++step) {

@@ -52,34 +52,34 @@ void PutChunk(std::vector<std::uint8_t>& out, const char* id, const std::vector<
 }
 
 // A WAV image of the interleaved samples (-1 .. 1), with an optional odd-sized chunk before the data.
-std::vector<std::uint8_t> WavBytes(const WavSpec& spec, const std::vector<double>& samples,
+std::vector<std::uint8_t> WavBytes(const WavSpec& format, const std::vector<double>& samples,
                                    bool extra_chunk = false) {
     std::vector<std::uint8_t> fmt;
-    PutLE(fmt, spec.extensible ? 0xFFFE : spec.tag, 2);
-    PutLE(fmt, spec.channels, 2);
-    PutLE(fmt, spec.rate, 4);
-    PutLE(fmt, spec.rate * spec.channels * spec.bits / 8, 4);
-    PutLE(fmt, spec.channels * spec.bits / 8, 2);
-    PutLE(fmt, spec.bits, 2);
-    if (spec.extensible) {
+    PutLE(fmt, format.extensible ? 0xFFFE : format.tag, 2);
+    PutLE(fmt, format.channels, 2);
+    PutLE(fmt, format.rate, 4);
+    PutLE(fmt, format.rate * format.channels * format.bits / 8, 4);
+    PutLE(fmt, format.channels * format.bits / 8, 2);
+    PutLE(fmt, format.bits, 2);
+    if (format.extensible) {
         PutLE(fmt, 22, 2);
-        PutLE(fmt, spec.bits, 2);
+        PutLE(fmt, format.bits, 2);
         PutLE(fmt, 0, 4);
-        PutLE(fmt, spec.tag, 2);  // first two bytes of the sub-format GUID
+        PutLE(fmt, format.tag, 2);  // first two bytes of the sub-format GUID
         for (int i = 0; i < 14; ++i) fmt.push_back(0);
     }
     std::vector<std::uint8_t> data;
     for (double x : samples) {
-        if (spec.tag == 3) {
+        if (format.tag == 3) {
             const float f = static_cast<float>(x);
             std::uint32_t bits;
             std::memcpy(&bits, &f, 4);
             PutLE(data, bits, 4);
-        } else if (spec.bits == 8) {
+        } else if (format.bits == 8) {
             data.push_back(static_cast<std::uint8_t>(std::lround(x * 127) + 128));
         } else {
-            const double full = std::ldexp(1.0, spec.bits - 1) - 1;
-            PutLE(data, static_cast<std::uint64_t>(std::llround(x * full)), spec.bits / 8);
+            const double full = std::ldexp(1.0, format.bits - 1) - 1;
+            PutLE(data, static_cast<std::uint64_t>(std::llround(x * full)), format.bits / 8);
         }
     }
     std::vector<std::uint8_t> body = {'W', 'A', 'V', 'E'};
@@ -113,12 +113,12 @@ class AudioFiles : public ::testing::Test {
             .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return path;
     }
-    std::string WriteWav(const std::string& name, const WavSpec& spec, const std::vector<double>& samples) {
-        return Write(name, WavBytes(spec, samples));
+    std::string WriteWav(const std::string& name, const WavSpec& format, const std::vector<double>& samples) {
+        return Write(name, WavBytes(format, samples));
     }
     // An Ogg Vorbis file made by sox from a WAV; empty when sox cannot make one.
-    std::string WriteOgg(const std::string& name, const WavSpec& spec, const std::vector<double>& samples) {
-        const std::string wav = WriteWav(name + ".wav", spec, samples);
+    std::string WriteOgg(const std::string& name, const WavSpec& format, const std::vector<double>& samples) {
+        const std::string wav = WriteWav(name + ".wav", format, samples);
         const std::string ogg = (dir_ / name).string();
         const std::string command = "sox '" + wav + "' '" + ogg + "' 2>/dev/null";
         if (std::system(command.c_str()) != 0 || !fs::exists(ogg)) return "";
@@ -134,16 +134,16 @@ TEST_F(AudioFiles, EveryWavSampleFormatDecodesToTheSameSignal) {
     const std::vector<double> ramp = {0.0, 0.25, -0.25, 0.5, -0.5, 0.9, -0.9, 0.1};
     const WavSpec formats[] = {
         {1, 8}, {1, 16}, {1, 24}, {1, 32}, {3, 32}, {1, 24, 1, 44100, true}, {3, 32, 1, 44100, true}};
-    for (const WavSpec& spec : formats) {
-        const Sound sound = LoadSound(WriteWav("f.wav", spec, ramp));
-        ASSERT_TRUE(sound) << "tag " << spec.tag << " bits " << spec.bits;
+    for (const WavSpec& format : formats) {
+        const Sound sound = LoadSound(WriteWav("f.wav", format, ramp));
+        ASSERT_TRUE(sound) << "tag " << format.tag << " bits " << format.bits;
         ASSERT_EQ(sound->Frames(), 8);
         EXPECT_EQ(sound->channels, 1);
         EXPECT_EQ(sound->rate, 44100);
-        const int tolerance = spec.bits == 8 ? 400 : 2;  // 8-bit steps are 256 apart
+        const int tolerance = format.bits == 8 ? 400 : 2;  // 8-bit steps are 256 apart
         for (int i = 0; i < 8; ++i) {
             EXPECT_NEAR(sound->samples[i], ramp[i] * 32767, tolerance)
-                << "bits " << spec.bits << " frame " << i;
+                << "bits " << format.bits << " frame " << i;
         }
     }
 }
