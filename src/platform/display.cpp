@@ -242,6 +242,21 @@ float VirtualResolutionHeight() {
 
 // ---- Presenting ----------------------------------------------------------------------------------
 
+bool BeginReadBack(int x, int y, int width, int height, int window_w, int window_h, std::uint8_t* rgba,
+                   ReadBackArea& area) {
+    area.row_bytes = static_cast<std::size_t>(width) * 4;
+    for (std::size_t i = 0; i < area.row_bytes * height; i += 4) {
+        rgba[i] = rgba[i + 1] = rgba[i + 2] = 0;
+        rgba[i + 3] = 255;
+    }
+    area.x0 = std::max(x, 0);
+    area.y0 = std::max(y, 0);
+    area.x1 = std::min(x + width, window_w);
+    area.y1 = std::min(y + height, window_h);
+    area.first = rgba + (area.y0 - y) * area.row_bytes + (area.x0 - x) * 4;
+    return area.x1 > area.x0 && area.y1 > area.y0;
+}
+
 void SubmitDrawing() {
     if (sink) sink->Submit();
 }

@@ -3,6 +3,7 @@
 // (OpenGL batcher, SDL_Renderer) or records them (headless recorder).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,7 +31,7 @@ struct DisplayRequest {
 };
 
 class VideoSink {
-public:
+  public:
     virtual ~VideoSink() = default;
     // Texture with premultiplied-free RGBA8 pixels, rows top first.
     virtual TextureId CreateTexture(int width, int height, const std::uint8_t* rgba, bool filtered) = 0;
@@ -64,9 +65,22 @@ public:
     virtual void WindowSize(int& width, int& height) const = 0;
 };
 
+// The part of a read-back rectangle that lies inside the window.
+struct ReadBackArea {
+    int x0, y0, x1, y1;     // inside part, window pixels, x1/y1 exclusive
+    std::size_t row_bytes;  // bytes per row of the caller's picture
+    std::uint8_t* first;    // where pixel (x0, y0) goes in the caller's picture
+};
+
+// Starts a read-back of width x height pixels at x, y: fills the whole picture with opaque black
+// (what lies outside the window reads as) and clips the rectangle to the window. False when
+// nothing of it lies inside.
+bool BeginReadBack(int x, int y, int width, int height, int window_w, int window_h, std::uint8_t* rgba,
+                   ReadBackArea& area);
+
 // Opens sinks and lists modes. The real one is SDL-based; tests install the recorder's.
 class DisplaySystem {
-public:
+  public:
     virtual ~DisplaySystem() = default;
     virtual bool RendererAvailable(int renderer) = 0;
     virtual std::vector<DisplayMode> Modes(int renderer) = 0;

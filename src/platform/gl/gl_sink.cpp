@@ -414,24 +414,17 @@ void GlSink::Present(bool vsync) {
 bool GlSink::ReadPixels(int x, int y, int width, int height, std::uint8_t* rgba) {
     if (width <= 0 || height <= 0 || !rgba) return false;
     Flush();
-    // Pixels outside the window read as opaque black; the rest comes from the back buffer.
-    const std::size_t row_bytes = static_cast<std::size_t>(width) * 4;
-    for (std::size_t i = 0; i < row_bytes * height; i += 4) {
-        rgba[i] = rgba[i + 1] = rgba[i + 2] = 0;
-        rgba[i + 3] = 255;
-    }
-    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int x1 = std::min(x + width, window_w_), y1 = std::min(y + height, window_h_);
-    if (x1 <= x0 || y1 <= y0) return true;
+    ReadBackArea area{};
+    if (!BeginReadBack(x, y, width, height, window_w_, window_h_, rgba, area)) return true;
     Activate();
-    const int read_w = x1 - x0, read_h = y1 - y0;
+    const int read_w = area.x1 - area.x0, read_h = area.y1 - area.y0;
     scratch_.resize(static_cast<std::size_t>(read_w) * read_h * 4);
     glReadBuffer(GL_BACK);
-    glReadPixels(x0, window_h_ - y1, read_w, read_h, GL_RGBA, GL_UNSIGNED_BYTE, scratch_.data());
+    glReadPixels(area.x0, window_h_ - area.y1, read_w, read_h, GL_RGBA, GL_UNSIGNED_BYTE, scratch_.data());
     // GL rows run bottom up; the caller's run top down.
     for (int row = 0; row < read_h; ++row) {
         const std::uint8_t* src = scratch_.data() + static_cast<std::size_t>(read_h - 1 - row) * read_w * 4;
-        std::uint8_t* dest = rgba + (y0 - y + row) * row_bytes + (x0 - x) * 4;
+        std::uint8_t* dest = area.first + row * area.row_bytes;
         std::memcpy(dest, src, static_cast<std::size_t>(read_w) * 4);
         // A window with an alpha channel holds blend results there; the display is opaque.
         for (int i = 0; i < read_w; ++i) dest[i * 4 + 3] = 255;

@@ -410,17 +410,11 @@ void RenderSink::Present(bool vsync) {
 bool RenderSink::ReadPixels(int x, int y, int width, int height, std::uint8_t* rgba) {
     if (width <= 0 || height <= 0 || !rgba) return false;
     Flush();
-    // Pixels outside the window read as opaque black; the rest comes from the back buffer.
-    const std::size_t row_bytes = static_cast<std::size_t>(width) * 4;
-    for (std::size_t i = 0; i < row_bytes * height; i += 4) {
-        rgba[i] = rgba[i + 1] = rgba[i + 2] = 0;
-        rgba[i + 3] = 255;
-    }
-    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int x1 = std::min(x + width, output_w_), y1 = std::min(y + height, output_h_);
-    if (x1 <= x0 || y1 <= y0) return true;
-    const SDL_Rect rect{x0, y0, x1 - x0, y1 - y0};
-    std::uint8_t* dest = rgba + (y0 - y) * row_bytes + (x0 - x) * 4;
+    ReadBackArea area{};
+    if (!BeginReadBack(x, y, width, height, output_w_, output_h_, rgba, area)) return true;
+    const SDL_Rect rect{area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0};
+    const std::size_t row_bytes = area.row_bytes;
+    std::uint8_t* dest = area.first;
     if (SDL_RenderReadPixels(renderer_, &rect, SDL_PIXELFORMAT_RGBA32, dest, static_cast<int>(row_bytes)) !=
         0)
         return false;
