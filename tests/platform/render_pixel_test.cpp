@@ -7,24 +7,10 @@
 #include <string>
 
 #include "platform/draw.h"
+#include "platform/support/pixels.h"
 
 namespace platform {
 namespace {
-
-struct Rgb {
-    int r, g, b;
-};
-
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
-::testing::AssertionResult Near(const Rgb& actual, const Rgb& expected, int tolerance = 3) {
-    if (std::abs(actual.r - expected.r) <= tolerance && std::abs(actual.g - expected.g) <= tolerance &&
-        std::abs(actual.b - expected.b) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "pixel " << actual << ", expected " << expected;
-}
 
 Rgb Pixel(int x, int y) {
     const Pixmap p = GrabPixmap(x, y, 1, 1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/video_sink.h"
+#include "platform/support/pixels.h"
 
 namespace platform {
 namespace {
@@ -16,21 +17,6 @@ namespace {
 DisplaySystem& Displays() {
     static std::unique_ptr<DisplaySystem> system = MakeSdlDisplaySystem();
     return *system;
-}
-
-struct Rgb {
-    int r, g, b;
-};
-
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
-::testing::AssertionResult Near(const Rgb& actual, const Rgb& expected, int tolerance = 3) {
-    if (std::abs(actual.r - expected.r) <= tolerance && std::abs(actual.g - expected.g) <= tolerance &&
-        std::abs(actual.b - expected.b) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "pixel " << actual << ", expected " << expected;
 }
 
 // A quad covering (x, y)-(x + w, y + h) in virtual units with the whole texture on it.
