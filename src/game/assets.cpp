@@ -1,6 +1,7 @@
 // The game's images and music sample, reloaded whenever the display is re-created.
 #include "game/assets.h"
 
+#include "framework/engine_test.h"
 #include "game/entities.h"
 #include "platform/audio.h"
 #include "platform/draw.h"
@@ -15,6 +16,8 @@ constexpr int GameImageFlags = platform::MaskedImage | platform::FilteredImage;
 }  // namespace
 
 void LoadGameAssets() {
+    // The sprite budgets must be known before the first game frame is drawn.
+    framework::EngineTest(60, 2);
     ImgCraft = platform::LoadAnimImage("vantor.png", 32, 32, 0, 16, GameImageFlags);
     ImgStar = platform::LoadImage("star.png", GameImageFlags);
     ImgSpinner = platform::LoadImage("spinner.png", GameImageFlags);

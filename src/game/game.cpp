@@ -3,11 +3,16 @@
 #include "game/game.h"
 
 #include "framework/hooks.h"
+#include "game/assets.h"
+#include "game/entities.h"
 
 namespace game {
 
 void RegisterHooks() {
     framework::Game = framework::GameHooks{};
+    framework::Game.load_game_assets = LoadGameAssets;
+    framework::Game.create_game_state = CreateGameState;
+    framework::Game.draw_score_popups = DrawScorePopups;
 }
 
 }  // namespace game
