@@ -8,6 +8,9 @@
 #   assets/sounds/*.sfx        -> Files/Common/<name>.wav
 #   assets/game/*.svg          -> Files/<game folder>/<name>.png
 #   assets/game/sounds/*.sfx   -> Files/<game folder>/<name>.wav
+#   assets/music/*.sfx         -> Files/<game folder>/music/<name>.wav (instrument samples)
+#   assets/music/*.ini         -> Files/<game folder>/music/<name>.ini (song files)
+#   assets/music/ShinyTech2.ini -> Files/<game folder>/ShinyTech2.ogg (rendered by songrender)
 #   three font faces           -> Files/Common/<the names the framework loads>.ttf
 
 set(VANTOR_FILES_DIR ${CMAKE_BINARY_DIR}/Files)
@@ -153,6 +156,48 @@ vantor_data_font(VANTOR_FONT_DECORATIVE RampartOne-Regular.ttf fonts-rampart
 vantor_data_folder(${VANTOR_ASSETS_DIR}/common ${VANTOR_ASSETS_DIR}/sounds ${VANTOR_COMMON_DIR})
 vantor_data_folder(${VANTOR_ASSETS_DIR}/game ${VANTOR_ASSETS_DIR}/game/sounds ${VANTOR_GAME_DIR})
 
+# ---- music: instrument samples, song files and the in-game music --------------------------------
+# songrender plays a song through the game's own sequencer offline and encodes it as Ogg Vorbis.
+pkg_check_modules(VORBISENC IMPORTED_TARGET vorbisenc vorbis ogg)
+set(VANTOR_MUSIC_SOURCES ${VANTOR_ASSETS_DIR}/music)
+set(VANTOR_MUSIC_DIR ${VANTOR_GAME_DIR}/music)
+file(GLOB _vantor_music_recipes CONFIGURE_DEPENDS ${VANTOR_MUSIC_SOURCES}/*.sfx)
+file(GLOB _vantor_songs CONFIGURE_DEPENDS ${VANTOR_MUSIC_SOURCES}/*.ini)
+set(_vantor_music_files "")
+foreach(recipe ${_vantor_music_recipes})
+    get_filename_component(name ${recipe} NAME_WE)
+    vantor_data_sound(${recipe} ${VANTOR_MUSIC_DIR}/${name}.wav)
+    list(APPEND _vantor_music_files ${VANTOR_MUSIC_DIR}/${name}.wav)
+endforeach()
+foreach(song ${_vantor_songs})
+    get_filename_component(name ${song} NAME)
+    add_custom_command(OUTPUT ${VANTOR_MUSIC_DIR}/${name}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTOR_MUSIC_DIR}
+        COMMAND ${CMAKE_COMMAND} -E copy ${song} ${VANTOR_MUSIC_DIR}/${name}
+        DEPENDS ${song}
+        COMMENT "Copying song ${VANTOR_GAME_FOLDER}/music/${name}"
+        VERBATIM)
+    set_property(GLOBAL APPEND PROPERTY VANTOR_DATA_FILES ${VANTOR_MUSIC_DIR}/${name})
+    list(APPEND _vantor_music_files ${VANTOR_MUSIC_DIR}/${name})
+endforeach()
+if(VORBISENC_FOUND AND TARGET vantor_framework AND EXISTS ${VANTOR_MUSIC_SOURCES}/ShinyTech2.ini)
+    add_executable(songrender ${CMAKE_SOURCE_DIR}/tools/songrender.cpp)
+    target_link_libraries(songrender PRIVATE vantor_framework PkgConfig::VORBISENC)
+    target_compile_options(songrender PRIVATE -Wall -Wextra -Werror)
+    set_target_properties(songrender PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+    # 30 phrases of 64 steps at 62 ms: just under two minutes; the play loop restarts it.
+    set(_vantor_game_music ${VANTOR_GAME_DIR}/ShinyTech2.ogg)
+    add_custom_command(OUTPUT ${_vantor_game_music}
+        COMMAND songrender ${VANTOR_GAME_DIR} ShinyTech2 4242 30 ${_vantor_game_music}.part.ogg
+        COMMAND ${CMAKE_COMMAND} -E rename ${_vantor_game_music}.part.ogg ${_vantor_game_music}
+        DEPENDS songrender ${_vantor_music_files}
+        COMMENT "Rendering ${VANTOR_GAME_FOLDER}/ShinyTech2.ogg"
+        VERBATIM)
+    set_property(GLOBAL APPEND PROPERTY VANTOR_DATA_FILES ${_vantor_game_music})
+elseif(NOT VORBISENC_FOUND)
+    message(WARNING "data tree: vorbisenc not found; install libvorbis-dev to render ShinyTech2.ogg")
+endif()
+
 # ---- the target ----------------------------------------------------------------------------------
 get_property(_vantor_data_files GLOBAL PROPERTY VANTOR_DATA_FILES)
 # The game folder must exist even while it holds nothing: the program changes into it at start.
@@ -185,3 +230,12 @@ function(_vantor_link_tool_tests)
     endif()
 endfunction()
 cmake_language(DEFER CALL _vantor_link_tool_tests)
+
+# The music tests listen to the songs with the generated samples.
+function(_vantor_link_music_tests)
+    if(TARGET music_tests)
+        add_dependencies(music_tests data_tree)
+        target_compile_definitions(music_tests PRIVATE VANTOR_GAME_FOLDER="${VANTOR_GAME_FOLDER}")
+    endif()
+endfunction()
+cmake_language(DEFER CALL _vantor_link_music_tests)

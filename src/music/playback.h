@@ -12,8 +12,7 @@ namespace music {
 inline constexpr int SampleSlots = 9;
 // Drum kits 1 and 2 (loaded whether or not the files exist) and the melodic instruments.
 extern platform::Sound DrumKit1[SampleSlots], DrumKit2[SampleSlots];
-extern platform::Sound BassSamples[SampleSlots], LeadSamples[SampleSlots],
-    AccompanySamples[SampleSlots];
+extern platform::Sound BassSamples[SampleSlots], LeadSamples[SampleSlots], AccompanySamples[SampleSlots];
 
 // Set once a song has started; nothing clears it.
 extern bool MusicPlaying;
