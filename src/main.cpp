@@ -2,10 +2,12 @@
 #include "framework/program.h"
 #include "game/game.h"
 #include "platform/system.h"
+#include "scores/score_file.h"
 
 int main() {
     platform::EnterExecutableFolder();
     platform::TuneHeap();
     game::RegisterHooks();
+    scores::InstallScores();
     framework::RunProgram();
 }
