@@ -1,6 +1,7 @@
 // Vantor's entry point: enter the executable's folder, connect the game to the framework, run.
 #include "framework/program.h"
 #include "game/game.h"
+#include "music/playback.h"
 #include "platform/system.h"
 #include "scores/score_file.h"
 
@@ -8,6 +9,7 @@ int main() {
     platform::EnterExecutableFolder();
     platform::TuneHeap();
     game::RegisterHooks();
+    music::InstallMusic();
     scores::InstallScores();
     framework::RunProgram();
 }
