@@ -5,6 +5,7 @@
 #include "framework/hooks.h"
 #include "game/assets.h"
 #include "game/entities.h"
+#include "game/play_loop.h"
 
 namespace game {
 
@@ -13,6 +14,7 @@ void RegisterHooks() {
     framework::Game.load_game_assets = LoadGameAssets;
     framework::Game.create_game_state = CreateGameState;
     framework::Game.draw_score_popups = DrawScorePopups;
+    framework::Game.run_game = RunGame;
 }
 
 }  // namespace game
