@@ -4,14 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/display_setup.h"
 #include "framework/frame_pump.h"
 #include "framework/hooks.h"
 #include "framework/program.h"
 #include "framework/support/program_fixture.h"
+#include "platform/clock.h"
 #include "platform/draw.h"
+#include "platform/headless/recorder.h"
 #include "platform/headless/script_input.h"
 #include "scores/name_entry.h"
 #include "scores/score_file.h"
@@ -225,6 +230,31 @@ TEST_F(NameEntry, EscapeHeldConfirmsAndIsWaitedOut) {
     EXPECT_EQ(scores::PlayerName, "Lee");
     EXPECT_GE(hl::FrameNumber(), 9);
     EXPECT_LT(hl::FrameNumber(), 100);
+}
+
+TEST_F(NameEntry, CursorBlinksEveryThreeHundredMilliseconds) {
+    // The frame pump calls the message hook after the screen is drawn: count that frame's quads
+    // there. A "_" cursor adds one glyph quad; a blank adds none.
+    static std::vector<std::pair<int, int>> frames;  // clock, quads
+    frames.clear();
+    framework::Screens.draw_messages = [] {
+        frames.emplace_back(platform::MilliSecs(), static_cast<int>(hl::RecordedQuads().size()));
+        hl::ClearRecording();
+    };
+    scores::PlayerName = "Ann";
+    hl::AtFrame(100, [] { hl::TapKey(kEnter); });
+    scores::EnterName();
+    ASSERT_GT(frames.size(), 90u);
+    std::set<int> counts;
+    std::vector<int> switches;  // clock times where the count changes
+    for (std::size_t i = 4; i < frames.size(); ++i) {
+        counts.insert(frames[i].second);
+        if (frames[i].second != frames[i - 1].second) switches.push_back(frames[i].first);
+    }
+    ASSERT_EQ(counts.size(), 2u);
+    EXPECT_EQ(*counts.rbegin(), *counts.begin() + 1);
+    ASSERT_GE(switches.size(), 4u);
+    for (std::size_t i = 1; i < switches.size(); ++i) EXPECT_NEAR(switches[i] - switches[i - 1], 300, 40);
 }
 
 }  // namespace
