@@ -1,0 +1,113 @@
+// Ten seconds of each title-screen song, rendered offline through the sequencer with the
+// generated instrument samples: music, not silence, not clipped, and in time.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "framework/settings.h"
+#include "music/offline.h"
+#include "music/support/music_fixture.h"
+
+#ifndef VANTOR_GAME_FOLDER
+#define VANTOR_GAME_FOLDER "042"
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SongCase {
+    const char* name;
+    int seed;
+};
+
+// Energy of each millisecond of the mono mix's first difference, which favours the bright
+// start of a hit or note over the low notes still ringing beneath it.
+std::vector<double> EnergyPerMs(const std::vector<float>& stereo) {
+    const long long frames = static_cast<long long>(stereo.size() / 2);
+    std::vector<double> energy;
+    for (long long ms = 0;; ++ms) {
+        const long long from = ms * music::RenderRate / 1000, to = (ms + 1) * music::RenderRate / 1000;
+        if (to > frames) break;
+        double sum = 0;
+        auto mono = [&](long long i) {
+            return 0.5 *
+                   (stereo[static_cast<std::size_t>(2 * i)] + stereo[static_cast<std::size_t>(2 * i + 1)]);
+        };
+        for (long long i = std::max(1LL, from); i < to; ++i) {
+            const double d = mono(i) - mono(i - 1);
+            sum += d * d;
+        }
+        energy.push_back(sum);
+    }
+    return energy;
+}
+
+// Milliseconds at which the energy jumps well above everything of the previous 24 ms. The
+// look-back spans a whole period of the lowest bass notes, whose energy per millisecond
+// swings with their phase.
+std::vector<int> Onsets(const std::vector<double>& energy) {
+    std::vector<int> onsets;
+    const double floor = 1e-7;
+    constexpr long kLookBack = 24;
+    for (std::size_t j = kLookBack; j < energy.size(); ++j) {
+        const auto at = energy.begin() + static_cast<long>(j);
+        const double before = *std::max_element(at - kLookBack, at);
+        if (energy[j] > floor && energy[j] > 4 * before + floor) {
+            onsets.push_back(static_cast<int>(j));
+            j += 20;  // one onset per hit
+        }
+    }
+    return onsets;
+}
+
+class RenderedSongs : public ::testing::TestWithParam<SongCase> {
+  protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        const fs::path folder = fs::path(VANTOR_BUILD_DIR) / "Files" / VANTOR_GAME_FOLDER;
+        ASSERT_TRUE(fs::exists(folder / "music" / (std::string(GetParam().name) + ".ini")))
+            << "build the data tree first (make data_tree)";
+        fs::current_path(folder);
+        framework::ResetSettings();  // master and music at 50 %, as a first start has them
+    }
+    void TearDown() override { fs::current_path(previous_); }
+    fs::path previous_;
+};
+
+TEST_P(RenderedSongs, TenSecondsAreAudibleUnclippedAndOnTheStepGrid) {
+    const music::RenderedAudio audio = music::RenderSong(GetParam().name, GetParam().seed, 125, 10000);
+    ASSERT_EQ(audio.samples.size(), 441000u * 2);
+    double peak = 0, sum = 0;
+    for (float v : audio.samples) {
+        peak = std::max(peak, static_cast<double>(std::fabs(v)));
+        sum += static_cast<double>(v) * v;
+    }
+    const double rms = std::sqrt(sum / static_cast<double>(audio.samples.size()));
+    EXPECT_GT(rms, 0.02);  // about -34 dBFS: clearly playing
+    EXPECT_LT(peak, 1.0);
+    // Every step the sequencer played sits on the 62 ms grid, and the audio agrees.
+    ASSERT_GE(audio.step_times.size(), 160u);
+    for (std::size_t k = 0; k < audio.step_times.size(); ++k)
+        ASSERT_EQ(audio.step_times[k], static_cast<int>(k) * 62);
+    const std::vector<int> onsets = Onsets(EnergyPerMs(audio.samples));
+    EXPECT_GE(onsets.size(), 20u);
+    int worst = 0;
+    for (int at : onsets) worst = std::max(worst, at % 62);
+    // A few milliseconds of slack for the slower attacks of the pads and leads; a note off the
+    // grid would land anywhere in the 62 ms.
+    EXPECT_LE(worst, 6) << "an onset " << worst << " ms after its step";
+    std::printf("%s: peak %.3f, rms %.3f, %zu onsets, latest %d ms after the step\n", GetParam().name, peak,
+                rms, onsets.size(), worst);
+}
+
+INSTANTIATE_TEST_SUITE_P(TitleSongs, RenderedSongs,
+                         ::testing::Values(SongCase{"Hoplark", 17}, SongCase{"Mario", 1},
+                                           SongCase{"Pipeline", 64}, SongCase{"ShinyTech2", 4242}),
+                         [](const ::testing::TestParamInfo<SongCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+}  // namespace
