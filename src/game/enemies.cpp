@@ -1,6 +1,7 @@
 // Enemy wave sets and the per-frame enemy step.
 #include "game/enemies.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -235,8 +236,40 @@ void Hit(die& enemy, const lets& bullet) {
     AddScorePopup(5 * enemy.t, static_cast<int>(enemy.x + 32), static_cast<int>(enemy.y + 32), 80, 255, 255);
 }
 
+// The box holding every bullet that can hit, taken once per frame. The enemy step only removes
+// bullets, so the box stays a safe bound for the whole frame; an enemy whose hit box misses it
+// cannot be hit and skips the walk over BulletList.
+struct BulletBox {
+    bool any = false;
+    float left = 0, right = 0, top = 0, bottom = 0;
+};
+
+BulletBox BoxOfLiveBullets() {
+    BulletBox box;
+    for (const lets& bullet : BulletList) {
+        if (bullet.p != 0) continue;
+        if (!box.any) {
+            box = {true, bullet.x, bullet.x, bullet.y, bullet.y};
+            continue;
+        }
+        box.left = std::min(box.left, bullet.x);
+        box.right = std::max(box.right, bullet.x);
+        box.top = std::min(box.top, bullet.y);
+        box.bottom = std::max(box.bottom, bullet.y);
+    }
+    return box;
+}
+
+// A hit needs enemy x - 20 < bullet x < enemy x + 76 and enemy y - 4 < bullet y < enemy y + 60;
+// the margin of a pixel keeps the bound safe against rounding.
+bool MayBeHit(const die& enemy, const BulletBox& box) {
+    return box.any && box.right > enemy.x - 21 && box.left < enemy.x + 77 && box.bottom > enemy.y - 5 &&
+           box.top < enemy.y + 61;
+}
+
 // Every live bullet is tested, so one enemy can take, and score for, several hits in a frame.
-void TestBullets(die& enemy) {
+void TestBullets(die& enemy, const BulletBox& box) {
+    if (!MayBeHit(enemy, box)) return;
     for (auto it = BulletList.begin(); it != BulletList.end();) {
         const lets& bullet = *it;
         if (bullet.p == 0 && std::fabs((bullet.x - 32) - (enemy.x - 4)) < 48 &&
@@ -269,13 +302,13 @@ void DropPickup(die& enemy) {
 }
 
 // A spawning (w 1 to 99) or active (w 0) enemy that is not dying.
-void StepLiving(die& enemy, bool thinned) {
+void StepLiving(die& enemy, bool thinned, const BulletBox& box) {
     enemy.waveat = (enemy.waveat + 2) % 360;
     if (enemy.w < 1) Move(enemy, thinned);
     TestContact(enemy);
     if (enemy.w > 0 && enemy.w < 90) DrawSpawnIn(enemy);
     if (enemy.w < 1) {
-        TestBullets(enemy);
+        TestBullets(enemy, box);
         DrawActive(enemy);
     }
     if (enemy.h < 1) DropPickup(enemy);
@@ -297,12 +330,13 @@ void GenerateWaves(int set) {
 void StepEnemies() {
     // Counted once, before any enemy of this frame dies, so every enemy sees the same limits.
     const bool thinned = EnemyList.size() < static_cast<size_t>(ThinnedBelow);
+    const BulletBox box = BoxOfLiveBullets();
     for (auto it = EnemyList.begin(); it != EnemyList.end();) {
         die& enemy = *it;
         if (enemy.w > 0) enemy.w -= 1;
         if (NearScreen(enemy.x - CameraX, 400)) UseLevelColour(enemy.t);
         if (enemy.dead > 0) DrawDying(enemy);
-        if (enemy.w < 100 && enemy.dead == 0) StepLiving(enemy, thinned);
+        if (enemy.w < 100 && enemy.dead == 0) StepLiving(enemy, thinned, box);
         if (enemy.dead == 60) {
             it = EnemyList.erase(it);
         } else {

@@ -414,6 +414,10 @@ TEST_F(Enemies, OnlyFreshBulletsInsideTheBoxHitActiveEnemies) {
     AddBullet(active.x + 75, active.y + 59);  // just inside both edges
     Step();
     EXPECT_EQ(game::GameScore, 5);
+    game::BulletList.clear();
+    AddBullet(active.x - 19.5f, active.y - 3.5f);  // alone, just inside the other two edges
+    Step();
+    EXPECT_EQ(game::GameScore, 10);
 }
 
 TEST(HitPan, ByTheBulletsPositionRelativeToTheCraft) {
