@@ -3,6 +3,8 @@
 #include "game/play_loop.h"
 
 #include <cmath>
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "controls/controls.h"
@@ -18,6 +20,8 @@
 #include "platform/clock.h"
 #include "platform/draw.h"
 #include "platform/random.h"
+#include "scores/name_entry.h"
+#include "scores/score_file.h"
 
 namespace game {
 
@@ -366,8 +370,11 @@ void RunGame() {
     StartGame();
     while (PlayFrame() == 0) {
     }
+    // The "Game Over" frame stays up for a moment before the name is asked for.
     platform::Delay(1500);
     framework::InGame = 0;
+    scores::EnterName();
+    scores::AddGameRecord(GameScore, GameBadges, std::span<const std::int32_t>(GameBest), EndReason == 99);
 }
 
 }  // namespace game

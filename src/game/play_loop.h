@@ -30,7 +30,7 @@ extern int EndReason;
 // ---- The game ----------------------------------------------------------------------------------
 
 // Plays one whole game: start, frames until the end, the "Game Over" frame, the 1.5-second wait,
-// then name entry and the game's score record where the score subsystem provides them.
+// then name entry and the game's score record (appended to ScoreList and saved).
 void RunGame();
 
 // Start of a game: play-loop state, empty world lists, 499 stars, the first wave set, the safe

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -26,11 +27,12 @@
 #include "platform/headless/headless.h"
 #include "platform/headless/recorder.h"
 #include "platform/headless/script_input.h"
+#include "scores/score_file.h"
 
 namespace play_testing {
 
 inline constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
-inline constexpr int kKeyZ = 90, kKeyX = 88, kKeyEscape = 27;
+inline constexpr int kKeyZ = 90, kKeyX = 88, kKeyEscape = 27, kKeyEnter = 13;
 
 // Writes a 16-bit mono WAV of silence, long enough to still play when a test looks.
 inline std::string WriteSilentWav(const std::string& name) {
@@ -98,6 +100,15 @@ inline int QuadsWithTexture(const platform::Image& image) {
 class PlayTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Score files and the like land in a folder of the test's own.
+        previous_dir_ = std::filesystem::current_path();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("vantor-play-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+        scores::ResetScores();
         platform::headless::UseHeadlessBackends(1000);
         platform::EndGraphics();
         framework::ResetHooks();
@@ -130,7 +141,13 @@ class PlayTest : public ::testing::Test {
         game::CreateGameState();
         for (platform::Sound& sound : framework::SoundEffects) sound = nullptr;
         platform::EndGraphics();
+        scores::ResetScores();
+        std::filesystem::current_path(previous_dir_);
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
     }
+
+    std::filesystem::path dir_, previous_dir_;
 };
 
 }  // namespace play_testing

@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/headless/recorder.h"
 #include "platform/headless/script_input.h"
+#include "scores/score_file.h"
 
 namespace {
 
@@ -290,16 +291,35 @@ int QuitFromPause() {
 TEST_F(PlayLoop, QuittingFromThePauseMenuShowsGameOverAndWaits) {
     framework::Screens.pause_menu = QuitFromPause;
     framework::InGame = 1;
-    platform::headless::AtFrame(platform::headless::FrameNumber() + 20, [] { PressKey(kKeyEscape); });
+    const int start = platform::headless::FrameNumber();
+    platform::headless::AtFrame(start + 20, [] { PressKey(kKeyEscape); });
+    // Name entry waits for Escape to be let go, then takes Enter.
+    platform::headless::AtFrame(start + 30, [] { ReleaseKey(kKeyEscape); });
+    platform::headless::AtFrame(start + 35, [] { PressKey(kKeyEnter); });
+    platform::headless::AtFrame(start + 40, [] { ReleaseKey(kKeyEnter); });
+    static std::vector<platform::headless::RecordedQuad> game_over;
+    static int game_over_ms = 0;
+    game_over.clear();
+    // The first frame of name entry still has the "Game Over" frame as the last one presented.
+    framework::Screens.music_tick = [] {
+        if (framework::InGame == 0 && game_over.empty()) {
+            game_over = platform::headless::LastFrameQuads();
+            game_over_ms = platform::MilliSecs();
+        }
+    };
     const int before = platform::MilliSecs();
+    game::GameScore = 0;
     game::RunGame();
     EXPECT_EQ(game::EndReason, 99);
     EXPECT_EQ(framework::InGame, 0);
     EXPECT_FLOAT_EQ(game::Health, 99);
-    EXPECT_GE(platform::MilliSecs() - before, 19 * 14 + 1500);
-    // The last frame presented: a yellow title with a dark rim and a white outline.
+    EXPECT_GE(game_over_ms - before, 19 * 14 + 1500);
+    ASSERT_EQ(scores::ScoreList.size(), 1u);
+    EXPECT_EQ(scores::ScoreList[0].Quit, 1);
+    EXPECT_TRUE(std::filesystem::exists("scores.dat"));
+    // A yellow title with a dark rim and a white outline.
     int yellow = 0, dark = 0, white = 0;
-    for (const auto& quad : platform::headless::LastFrameQuads()) {
+    for (const auto& quad : game_over) {
         const auto& c = quad.corners[0];
         if (c.r == 255 && c.g == 255 && c.b == 0) ++yellow;
         if (c.r == 8 && c.g == 8 && c.b == 8) ++dark;
