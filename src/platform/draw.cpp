@@ -115,6 +115,7 @@ void GetColor(int& r, int& g, int& b) {
 }
 
 void SetAlpha(float alpha) {
+    if (alpha == state.color_alpha) return;  // the vertex byte still matches
     state.color_alpha = alpha;
     state.alpha_byte = static_cast<std::uint8_t>(std::lround(std::clamp(alpha, 0.0f, 1.0f) * 255.0f));
 }
@@ -135,11 +136,23 @@ int GetBlend() {
 }
 
 void SetRotation(float degrees) {
+    // Games set the rotation before every sprite, mostly to the value it already has.
+    if (degrees == state.tform_rot) return;
     state.tform_rot = degrees;
-    // In double, so whole quarter turns come out as exact zeros and ones in float.
-    const double radians = degrees * std::numbers::pi / 180.0;
-    state.rot_cos = static_cast<float>(std::cos(radians));
-    state.rot_sin = static_cast<float>(std::sin(radians));
+    const float quarter_turns = degrees / 90.0f;
+    if (quarter_turns == std::floor(quarter_turns) && std::fabs(quarter_turns) < 1e6f) {
+        // Whole quarter turns come out as exact zeros and ones, so unrotated-looking drawing
+        // stays on whole pixels.
+        static constexpr float kCos[4] = {1, 0, -1, 0}, kSin[4] = {0, 1, 0, -1};
+        const int turn = ((static_cast<int>(quarter_turns) % 4) + 4) % 4;
+        state.rot_cos = kCos[turn];
+        state.rot_sin = kSin[turn];
+    } else {
+        // Single precision: one sincosf instead of a double sincos per sprite.
+        const float radians = degrees * (std::numbers::pi_v<float> / 180.0f);
+        state.rot_cos = std::cos(radians);
+        state.rot_sin = std::sin(radians);
+    }
     UpdateMatrix();
 }
 
@@ -148,6 +161,7 @@ float GetRotation() {
 }
 
 void SetScale(float sx, float sy) {
+    if (sx == state.tform_scale_x && sy == state.tform_scale_y) return;  // the matrix still holds
     state.tform_scale_x = sx;
     state.tform_scale_y = sy;
     UpdateMatrix();

@@ -41,15 +41,27 @@ void main() {
 }
 )";
 
-const char* const kFragmentShader = R"(#version 330 core
+// Two fragment shaders: the plain one is exactly "texel times colour", which llvmpipe can run
+// on its fast linear path; only mask blending needs the alpha test, and a discard anywhere in
+// the shader would cost every other blend mode that fast path.
+const char* const kPlainFragmentShader = R"(#version 330 core
 in vec2 v_uv;
 in vec4 v_color;
 uniform sampler2D u_texture;
-uniform float u_alpha_ref;  // pixels with less alpha are not written (mask blending)
+out vec4 o_color;
+void main() {
+    o_color = texture(u_texture, v_uv) * v_color;
+}
+)";
+
+const char* const kMaskFragmentShader = R"(#version 330 core
+in vec2 v_uv;
+in vec4 v_color;
+uniform sampler2D u_texture;
 out vec4 o_color;
 void main() {
     vec4 c = texture(u_texture, v_uv) * v_color;
-    if (c.a < u_alpha_ref) discard;
+    if (c.a < 0.5) discard;  // mask blending writes only pixels at least half opaque
     o_color = c;
 }
 )";
@@ -70,9 +82,9 @@ GLuint CompileShader(GLenum type, const char* source) {
     return shader;
 }
 
-GLuint LinkProgram() {
+GLuint LinkProgram(const char* fragment_shader) {
     const GLuint vs = CompileShader(GL_VERTEX_SHADER, kVertexShader);
-    const GLuint fs = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader);
+    const GLuint fs = CompileShader(GL_FRAGMENT_SHADER, fragment_shader);
     if (!vs || !fs) {
         if (vs) glDeleteShader(vs);
         if (fs) glDeleteShader(fs);
@@ -159,7 +171,9 @@ class GlSink final : public VideoSink {
     int view_x_ = 0, view_y_ = 0, view_w_, view_h_;
     int blend_ = BlendMask;
     GLuint batch_texture_ = 0;
+    // The pending batch: a fixed array of one full batch, filled up to batch_vertices_.
     std::vector<Vertex> batch_;
+    int batch_vertices_ = 0;
 
     // State last given to GL, so unchanged state is not sent again.
     int applied_blend_ = 0;
@@ -168,8 +182,10 @@ class GlSink final : public VideoSink {
     bool scissor_dirty_ = true;
     int swap_interval_ = -2;  // -2: never set
 
-    GLuint program_ = 0, vao_ = 0, vbo_ = 0, ebo_ = 0, white_ = 0;
-    GLint u_scale_ = -1, u_alpha_ref_ = -1;
+    // Index 0: plain blending, 1: mask blending (alpha test).
+    GLuint programs_[2] = {}, vao_ = 0, vbo_ = 0, ebo_ = 0, white_ = 0;
+    GLint u_scale_[2] = {-1, -1};
+    int applied_program_ = -1;
     int ring_next_ = 0;  // first free vertex of the ring
     GLsync fences_[kRingSegments] = {};
     std::unordered_map<GLuint, TextureInfo> textures_;
@@ -198,20 +214,24 @@ void GlSink::DeleteObjects() {
     if (ebo_) glDeleteBuffers(1, &ebo_);
     if (vbo_) glDeleteBuffers(1, &vbo_);
     if (vao_) glDeleteVertexArrays(1, &vao_);
-    if (program_) glDeleteProgram(program_);
+    for (const GLuint program : programs_) {
+        if (program) glDeleteProgram(program);
+    }
 }
 
 bool GlSink::Init() {
     if (!epoxy_is_desktop_gl() || epoxy_gl_version() < 33) return false;
     const GLubyte* name = glGetString(GL_RENDERER);
     renderer_name_ = name ? reinterpret_cast<const char*>(name) : "OpenGL";
-    program_ = LinkProgram();
-    if (!program_) return false;
-    glUseProgram(program_);
+    const char* const fragment_shaders[2] = {kPlainFragmentShader, kMaskFragmentShader};
+    for (int i = 0; i < 2; ++i) {
+        programs_[i] = LinkProgram(fragment_shaders[i]);
+        if (!programs_[i]) return false;
+        glUseProgram(programs_[i]);
+        u_scale_[i] = glGetUniformLocation(programs_[i], "u_scale");
+        glUniform1i(glGetUniformLocation(programs_[i], "u_texture"), 0);
+    }
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size_);
-    u_scale_ = glGetUniformLocation(program_, "u_scale");
-    u_alpha_ref_ = glGetUniformLocation(program_, "u_alpha_ref");
-    glUniform1i(glGetUniformLocation(program_, "u_texture"), 0);
 
     CreateBuffers();
 
@@ -220,7 +240,7 @@ bool GlSink::Init() {
     white_ = CreateTexture(1, 1, white, false);
     textures_.erase(white_);  // not a caller's texture: DestroyTexture must not reach it
 
-    batch_.reserve(kMaxBatchQuads * 4);
+    batch_.resize(kMaxBatchQuads * 4);
     ReadDrawableSize();
     glEnable(GL_SCISSOR_TEST);
     glDisable(GL_DEPTH_TEST);
@@ -373,9 +393,10 @@ void GlSink::DrawQuads(TextureId texture, const Vertex* vertices, int quad_count
         batch_texture_ = name;
     }
     while (quad_count > 0) {
-        const int room = kMaxBatchQuads - static_cast<int>(batch_.size() / 4);
+        const int room = kMaxBatchQuads - batch_vertices_ / 4;
         const int take = std::min(room, quad_count);
-        batch_.insert(batch_.end(), vertices, vertices + take * 4);
+        std::memcpy(batch_.data() + batch_vertices_, vertices, sizeof(Vertex) * 4 * take);
+        batch_vertices_ += take * 4;
         vertices += take * 4;
         quad_count -= take;
         if (quad_count > 0) Flush();
@@ -433,14 +454,14 @@ bool GlSink::ReadPixels(int x, int y, int width, int height, std::uint8_t* rgba)
 }
 
 void GlSink::Flush() {
-    if (batch_.empty()) return;
+    if (batch_vertices_ == 0) return;
     Activate();
     ApplyState();
-    const int count = static_cast<int>(batch_.size());
+    const int count = batch_vertices_;
     Upload(batch_.data(), count);
     glDrawElementsBaseVertex(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, nullptr, ring_next_);
     ring_next_ += count;
-    batch_.clear();
+    batch_vertices_ = 0;
 }
 
 void GlSink::Upload(const Vertex* vertices, int count) {
@@ -478,8 +499,18 @@ void GlSink::ApplyState() {
         applied_texture_ = batch_texture_;
     }
     if (projection_dirty_) {
-        glUniform2f(u_scale_, 2.0f / vres_w_, -2.0f / vres_h_);
+        // Both programs get it now, so switching between them later needs no uniform update.
+        for (int i = 0; i < 2; ++i) {
+            glUseProgram(programs_[i]);
+            glUniform2f(u_scale_[i], 2.0f / vres_w_, -2.0f / vres_h_);
+        }
+        applied_program_ = -1;
         projection_dirty_ = false;
+    }
+    const int program = blend_ == BlendMask ? 1 : 0;
+    if (program != applied_program_) {
+        glUseProgram(programs_[program]);
+        applied_program_ = program;
     }
     ApplyScissor();
 }
@@ -503,8 +534,6 @@ void GlSink::ApplyBlend() {
             glBlendFunc(GL_DST_COLOR, GL_ZERO);
             break;
     }
-    // Only mask blending tests alpha; a reference of 0 lets every pixel through.
-    glUniform1f(u_alpha_ref_, blend_ == BlendMask ? 0.5f : 0.0f);
     applied_blend_ = blend_;
 }
 
