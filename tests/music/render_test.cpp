@@ -71,7 +71,10 @@ class RenderedSongs : public ::testing::TestWithParam<SongCase> {
         ASSERT_TRUE(fs::exists(folder / "music" / (std::string(GetParam().name) + ".ini")))
             << "build the data tree first (make data_tree)";
         fs::current_path(folder);
-        framework::ResetSettings();  // master and music at 50 %, as a first start has them
+        // Master and music at 100 %: the loudest the game can play the songs.
+        framework::ResetSettings();
+        framework::Settings[11] = 100;
+        framework::Settings[13] = 100;
     }
     void TearDown() override { fs::current_path(previous_); }
     fs::path previous_;
@@ -86,7 +89,7 @@ TEST_P(RenderedSongs, TenSecondsAreAudibleUnclippedAndOnTheStepGrid) {
         sum += static_cast<double>(v) * v;
     }
     const double rms = std::sqrt(sum / static_cast<double>(audio.samples.size()));
-    EXPECT_GT(rms, 0.02);  // about -34 dBFS: clearly playing
+    EXPECT_GT(rms, 0.05);  // about -26 dBFS: clearly playing
     EXPECT_LT(peak, 1.0);
     // Every step the sequencer played sits on the 62 ms grid, and the audio agrees.
     ASSERT_GE(audio.step_times.size(), 160u);
