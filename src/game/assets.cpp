@@ -3,6 +3,7 @@
 
 #include "framework/engine_test.h"
 #include "game/entities.h"
+#include "music/playback.h"
 #include "platform/audio.h"
 #include "platform/draw.h"
 
@@ -18,6 +19,7 @@ constexpr int GameImageFlags = platform::MaskedImage | platform::FilteredImage;
 void LoadGameAssets() {
     // The sprite budgets must be known before the first game frame is drawn.
     framework::EngineTest(60, 2);
+    music::LoadMusicSamples();
     ImgCraft = platform::LoadAnimImage("vantor.png", 32, 32, 0, 16, GameImageFlags);
     ImgStar = platform::LoadImage("star.png", GameImageFlags);
     ImgSpinner = platform::LoadImage("spinner.png", GameImageFlags);
