@@ -70,8 +70,10 @@ void CreateStars() {
 
 // ---- Steps of a frame --------------------------------------------------------------------------
 
-// The music restarts from the beginning one frame after it ends.
+// The music restarts from the beginning one frame after it ends. Without a music file there is
+// nothing to restart: asking every frame would only open a channel and log a line per frame.
 void KeepMusicPlaying() {
+    if (!GameMusic) return;
     if (!MusicChannel || !platform::ChannelPlaying(MusicChannel)) StartMusic(GameMusic);
 }
 

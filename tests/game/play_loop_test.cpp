@@ -226,6 +226,22 @@ TEST_F(PlayLoop, HealthRunningOutEndsTheGameAtZero) {
     EXPECT_EQ(game::HealthText(game::Health), "Health : 00");
 }
 
+TEST_F(PlayLoop, MusicStartsAndRestartsOnlyWhenThereIsMusic) {
+    Frames(3);
+    EXPECT_EQ(game::MusicChannel, 0);  // no music file: a silent game
+    game::GameMusic = platform::LoadSound(WriteSilentWav("vantor-play-test-music.wav"));
+    ASSERT_TRUE(game::GameMusic);
+    Frames(1);
+    const platform::Channel first = game::MusicChannel;
+    ASSERT_NE(first, 0);
+    Frames(1);
+    EXPECT_EQ(game::MusicChannel, first);  // still playing: left alone
+    platform::StopChannel(first);
+    Frames(1);
+    EXPECT_NE(game::MusicChannel, 0);
+    EXPECT_TRUE(platform::ChannelPlaying(game::MusicChannel));
+}
+
 TEST_F(PlayLoop, ZoneTurnsBackAtItsLimits) {
     game::ArenaX = 3999;
     game::ArenaSpeed = 2;
