@@ -358,6 +358,26 @@ TEST_P(SinkTest, DrawsBatchesLargerThanOneDrawCall) {
     }
 }
 
+TEST_P(SinkTest, BatchesThatExactlyFillTheVertexStreamKeepDrawing) {
+    // 16384 quads are one full draw call: frame after frame each batch ends exactly where the
+    // stream's next part begins, which must still move on (and wrap) safely.
+    const int count = 16384;
+    std::vector<Vertex> quads(count * 4);
+    sink->SetBlend(BlendSolid);
+    for (int frame = 0; frame < 10; ++frame) {
+        const Rgb color{frame * 20, 255 - frame * 20, 7};
+        for (int i = 0; i < count; ++i) {
+            FillQuad(&quads[i * 4], static_cast<float>(i % 800), static_cast<float>(i / 800), 1, 1, color, 255);
+        }
+        sink->Clear(0, 0, 0);
+        sink->DrawQuads(0, quads.data(), count);
+        for (int i : {0, count / 2, count - 1}) {
+            EXPECT_TRUE(Near(Pixel(i % 800, i / 800), color, 0)) << "quad " << i << " frame " << frame;
+        }
+        sink->Present(false);
+    }
+}
+
 // ---- Coordinates -----------------------------------------------------------------------------------
 
 TEST_P(SinkTest, VirtualResolutionSpansTheWholeWindow) {

@@ -186,7 +186,8 @@ class GlSink final : public VideoSink {
     GLuint programs_[2] = {}, vao_ = 0, vbo_ = 0, ebo_ = 0, white_ = 0;
     GLint u_scale_[2] = {-1, -1};
     int applied_program_ = -1;
-    int ring_next_ = 0;  // first free vertex of the ring
+    int ring_next_ = 0;     // first free vertex of the ring
+    int ring_segment_ = 0;  // the segment being filled; ring_next_ lies in it or at its end
     GLsync fences_[kRingSegments] = {};
     std::unordered_map<GLuint, TextureInfo> textures_;
     GLint max_texture_size_ = 0;
@@ -465,7 +466,9 @@ void GlSink::Flush() {
 }
 
 void GlSink::Upload(const Vertex* vertices, int count) {
-    const int segment = ring_next_ / kSegmentVertices;
+    // The segment is tracked, not derived from ring_next_: a batch that exactly fills a segment
+    // leaves ring_next_ on the next segment's first vertex, which must not count as entering it.
+    const int segment = ring_segment_;
     if (ring_next_ + count > (segment + 1) * kSegmentVertices) {
         // The batch does not fit what is left of this segment: fence it and move to the next one,
         // waiting until the GPU has finished reading that one's vertices from the previous lap.
@@ -476,6 +479,7 @@ void GlSink::Upload(const Vertex* vertices, int count) {
             glDeleteSync(fences_[next]);
             fences_[next] = nullptr;
         }
+        ring_segment_ = next;
         ring_next_ = next * kSegmentVertices;
     }
     const GLintptr offset = static_cast<GLintptr>(ring_next_) * sizeof(Vertex);
