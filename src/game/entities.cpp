@@ -48,8 +48,8 @@ void CreateGameState() {
     ShotCounter = 0;
     EffectChannelIndex = 20;
     MusicChannel = 0;
-    ImgCraft = ImgStar = ImgSpinner = ImgSpinnerGlow = ImgBullet = ImgWhite = ImgPickup = nullptr;
-    GameMusic = nullptr;
+    // The image and music handles are left alone: start-up creates this state after the display
+    // setup has already loaded them, and every display setup reloads them itself.
 }
 
 void AddScorePopup(int points, int x, int y, int r, int g, int b) {

@@ -100,8 +100,9 @@ extern platform::Channel MusicChannel;
 extern platform::Image ImgCraft, ImgStar, ImgSpinner, ImgSpinnerGlow, ImgBullet, ImgWhite, ImgPickup;
 extern platform::Sound GameMusic;
 
-// Start-up state of everything above: lists empty, values 0, ShotCounter 0, EffectChannelIndex
-// 20, no music channel, handles empty. Called once at start-up (and by tests).
+// Start-up state of the world: lists empty, values 0, ShotCounter 0, EffectChannelIndex 20, no
+// music channel. The asset handles are untouched (LoadGameAssets owns them). Called once at
+// start-up, after the first display setup (and by tests).
 void CreateGameState();
 // Start of a game: empties the star, enemy, bullet, pickup and particle lists and zeroes
 // GameScore, PowerLevel, GameBadges and GameBest. Leaves PopupList, ShotCounter and the

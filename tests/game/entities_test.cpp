@@ -183,6 +183,9 @@ TEST_F(World, GeneratedAssetsLoadWithTheirShapes) {
     EXPECT_EQ(game::ImgBullet->width, 16);
     EXPECT_EQ(game::ImgPickup->width, 16);
     ASSERT_TRUE(game::ImgStar && game::ImgWhite);
+    // Start-up creates the world after the display setup loaded the assets: they must survive.
+    game::CreateGameState();
+    EXPECT_TRUE(game::ImgCraft && game::ImgSpinner && game::ImgBullet);
 
     // The craft animates: no two neighbouring cells are identical.
     const auto& px = game::ImgCraft->pixels;

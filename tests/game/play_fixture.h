@@ -135,6 +135,7 @@ class PlayTest : public ::testing::Test {
         game::ImgBullet = platform::CreateImage(16, 16);
         game::ImgWhite = platform::CreateImage(8, 8);
         game::ImgCraft = platform::CreateImage(32, 32, 16);
+        game::GameMusic = nullptr;  // a silent game unless a test gives it music
     }
 
     void TearDown() override {
