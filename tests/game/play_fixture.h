@@ -34,8 +34,9 @@ namespace play_testing {
 inline constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
 inline constexpr int kKeyZ = 90, kKeyX = 88, kKeyEscape = 27, kKeyEnter = 13;
 
-// Writes a 16-bit mono WAV of silence, long enough to still play when a test looks.
-inline std::string WriteSilentWav(const std::string& name) {
+// Writes a one-second 16-bit mono WAV at 8000 Hz holding a constant level (so a mix shows gains
+// directly), long enough to still play when a test looks.
+inline std::string WriteLevelWav(const std::string& name, std::int16_t level) {
     const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
     const std::uint32_t rate = 8000, samples = 8000, bytes = samples * 2;
     std::ofstream out(path, std::ios::binary);
@@ -53,9 +54,13 @@ inline std::string WriteSilentWav(const std::string& name) {
     u16(16);
     out.write("data", 4);
     u32(bytes);
-    const std::vector<char> silence(bytes, 0);
-    out.write(silence.data(), bytes);
+    for (std::uint32_t i = 0; i < samples; ++i) u16(static_cast<std::uint16_t>(level));
     return path.string();
+}
+
+// A WAV of silence.
+inline std::string WriteSilentWav(const std::string& name) {
+    return WriteLevelWav(name, 0);
 }
 
 // Gives effect n a sample, so playing it advances the effect pool.

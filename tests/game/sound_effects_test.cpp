@@ -24,29 +24,7 @@ namespace {
 
 using framework::Channels;
 using framework::Settings;
-
-// A one-second mono WAV at 8000 Hz holding a constant level, so the mix shows gains directly.
-std::string WriteLevelWav(const std::string& name, std::int16_t level) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
-    const std::uint32_t rate = 8000, samples = 8000, bytes = samples * 2;
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(bytes);
-    for (std::uint32_t i = 0; i < samples; ++i) u16(static_cast<std::uint16_t>(level));
-    return path.string();
-}
+using play_testing::WriteLevelWav;
 
 class Effects : public play_testing::PlayTest {
   protected:
