@@ -35,9 +35,11 @@ inline constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
 inline constexpr int kKeyZ = 90, kKeyX = 88, kKeyEscape = 27, kKeyEnter = 13;
 
 // Writes a one-second 16-bit mono WAV at 8000 Hz holding a constant level (so a mix shows gains
-// directly), long enough to still play when a test looks.
+// directly), long enough to still play when a test looks. The file name carries the process id:
+// ctest runs test processes side by side, and one must not truncate a file another is loading.
 inline std::string WriteLevelWav(const std::string& name, std::int16_t level) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / (std::to_string(::getpid()) + "-" + name);
     const std::uint32_t rate = 8000, samples = 8000, bytes = samples * 2;
     std::ofstream out(path, std::ios::binary);
     auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
