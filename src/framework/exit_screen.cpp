@@ -115,7 +115,8 @@ std::string FarewellText(int which) {
 void RunExitScreen() {
     platform::ShowMouse();
     WriteSetupFile();
-    scores::SaveScores();
+    // A game over whose name was still being typed is stored under the name so far.
+    if (!scores::StoreHeldRecord()) scores::SaveScores();
     WriteClosingLog();
     platform::EndGraphics();
     // Without a window there is nothing to show and no input to wait for.

@@ -375,8 +375,10 @@ void RunGame() {
     // The "Game Over" frame stays up for a moment before the name is asked for.
     platform::Delay(1500);
     framework::InGame = 0;
+    // Held while the name is typed, so the exit screen can still store it if the window closes.
+    scores::HoldGameRecord(GameScore, GameBadges, std::span<const std::int32_t>(GameBest), EndReason == 99);
     scores::EnterName();
-    scores::AddGameRecord(GameScore, GameBadges, std::span<const std::int32_t>(GameBest), EndReason == 99);
+    scores::StoreHeldRecord();
 }
 
 }  // namespace game

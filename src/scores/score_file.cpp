@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <optional>
 
 #include "framework/hooks.h"
 #include "framework/log.h"
@@ -171,25 +172,42 @@ std::int64_t MakeTimestamp(const std::string& date_text) {
     return MakeTimestampAt(date_text.empty() ? platform::CurrentDate() : date_text, platform::CurrentTime());
 }
 
-bool AddGameRecord(std::int64_t score, std::int32_t badges, std::span<const std::int32_t> best, bool quit) {
+namespace {
+std::optional<Scores> HeldRecord;
+}  // namespace
+
+void HoldGameRecord(std::int64_t score, std::int32_t badges, std::span<const std::int32_t> best, bool quit) {
     Scores record;
     record.Score = score;
-    record.Timestamp = MakeTimestamp();
     record.Badges = badges;
-    record.Name = PlayerName;
     for (std::size_t k = 1; k < static_cast<std::size_t>(BestSlots) && k < best.size(); ++k)
         record.Best[k] = best[k];
     record.Level = framework::CurrentLevel;
     record.GameMode = framework::CurrentGameMode;
     record.GameFlags = framework::CurrentGameFlags;
     record.Quit = quit ? 1 : 0;
+    HeldRecord = std::move(record);
+}
+
+bool StoreHeldRecord() {
+    if (!HeldRecord) return false;
+    Scores record = std::move(*HeldRecord);
+    HeldRecord.reset();
+    record.Timestamp = MakeTimestamp();
+    record.Name = PlayerName;
     ScoreList.push_back(std::move(record));
     SortScores();
     // Saved at once: a crash or a kill later in the session must not lose this game.
     return SaveScores();
 }
 
+bool AddGameRecord(std::int64_t score, std::int32_t badges, std::span<const std::int32_t> best, bool quit) {
+    HoldGameRecord(score, badges, best, quit);
+    return StoreHeldRecord();
+}
+
 void ResetScores() {
+    HeldRecord.reset();
     ScoreList.clear();
     PlayerName = "Player";
 }

@@ -59,6 +59,13 @@ std::int64_t MakeTimestampAt(const std::string& date_text, const std::string& cl
 // quit as 0/1), appends it to ScoreList, sorts the list and saves "scores.dat" at once so a
 // crash cannot lose the game. Returns whether the save succeeded (the record is kept either way).
 bool AddGameRecord(std::int64_t score, std::int32_t badges, std::span<const std::int32_t> best, bool quit);
+// The two halves of AddGameRecord, for a game that is over but whose player is still typing a
+// name: HoldGameRecord keeps everything but the name and the time; StoreHeldRecord completes it
+// with PlayerName and the present moment, appends, sorts and saves (false when nothing is held
+// or the save failed). The exit screen stores a held record, so closing the window at the name
+// prompt keeps the finished game.
+void HoldGameRecord(std::int64_t score, std::int32_t badges, std::span<const std::int32_t> best, bool quit);
+bool StoreHeldRecord();
 
 // Empties ScoreList and sets PlayerName back to "Player" (start-up state).
 void ResetScores();
