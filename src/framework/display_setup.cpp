@@ -74,9 +74,9 @@ void SelectRenderer() {
         renderer = (renderer + 1) % 3;
     }
     LogLine(RendererLogLine(wanted));
-    if (renderer != wanted) {
-        LogLine("\tRenderer not available here, using " + platform::GraphicsRendererName());
-    }
+    // No display is open at this point, so the fallback is named by its setting.
+    if (renderer != wanted)
+        LogLine("\tRenderer not available here, using renderer " + std::to_string(renderer));
 }
 
 int ChooseDepth() {
@@ -152,6 +152,9 @@ void ApplyDisplaySettings() {
             std::to_string(depth));
     CreateCrashMarker();
     OpenDisplay(depth);
+    // Names the back-end that really draws (the GL renderer string, or the SDL_Renderer driver),
+    // so a log shows which one a renderer setting ended up with.
+    LogLine("\tRenderer in use : " + platform::GraphicsRendererName());
     ApplyVirtualResolution();
     LoadCommonAssets();
     if (Game.load_game_assets) Game.load_game_assets();
