@@ -115,7 +115,16 @@ bool RenderGlyph(FT_Face face, int code, int height, int style, Bitmap& bitmap, 
             FT_Outline_Transform(&slot->outline, &shear);
         }
     }
+    // A damaged face can describe glyphs thousands of pixels across; rendering them would take
+    // seconds and gigabytes for one font. Such a glyph keeps its advance and draws nothing.
+    const long limit = 3L * height + 16;
+    if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+        FT_BBox box;
+        FT_Outline_Get_CBox(&slot->outline, &box);
+        if ((box.xMax - box.xMin) / 64 > limit || (box.yMax - box.yMin) / 64 > limit) return true;
+    }
     if (FT_Render_Glyph(slot, smooth ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return false;
+    if (static_cast<long>(slot->bitmap.width) > limit || static_cast<long>(slot->bitmap.rows) > limit) return true;
     bitmap = CopyBitmap(slot->bitmap);
     left = static_cast<float>(slot->bitmap_left);
     top = static_cast<float>(slot->bitmap_top);

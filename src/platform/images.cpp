@@ -117,6 +117,11 @@ bool ReadPicture(const std::string& path, Picture& picture) {
     SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
     SDL_FreeSurface(loaded);
     if (!converted) return false;
+    // A damaged header can describe a picture with no pixels; there is nothing to copy then.
+    if (converted->w <= 0 || converted->h <= 0) {
+        SDL_FreeSurface(converted);
+        return false;
+    }
     picture.width = converted->w;
     picture.height = converted->h;
     picture.rgba.resize(static_cast<std::size_t>(picture.width) * picture.height * 4);
@@ -129,7 +134,7 @@ bool ReadPicture(const std::string& path, Picture& picture) {
     }
     SDL_UnlockSurface(converted);
     SDL_FreeSurface(converted);
-    return picture.width > 0 && picture.height > 0;
+    return true;
 }
 
 }  // namespace

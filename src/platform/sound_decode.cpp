@@ -169,8 +169,16 @@ Sound DecodeWav(const std::vector<std::uint8_t>& bytes) {
 }
 
 Sound DecodeOggFile(const std::string& path) {
+    // Opened as a stream that cannot seek: the sample is read straight through anyway, and the
+    // seeking open walks to the end of the file first, so damage near the end made it reject the
+    // whole file (and leak a serial-number list inside libvorbisfile 1.3.7 on the way).
+    std::FILE* source = std::fopen(path.c_str(), "rb");
+    if (!source) return nullptr;
     OggVorbis_File file;
-    if (ov_fopen(path.c_str(), &file) != 0) return nullptr;
+    if (ov_open_callbacks(source, &file, nullptr, 0, OV_CALLBACKS_STREAMONLY) != 0) {
+        std::fclose(source);  // a failed open leaves the file to its caller
+        return nullptr;
+    }
     const vorbis_info* info = ov_info(&file, -1);
     Sound sound;
     if (info && (info->channels == 1 || info->channels == 2) && info->rate > 0 && info->rate <= 768000) {
