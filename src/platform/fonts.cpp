@@ -124,7 +124,8 @@ bool RenderGlyph(FT_Face face, int code, int height, int style, Bitmap& bitmap, 
         if ((box.xMax - box.xMin) / 64 > limit || (box.yMax - box.yMin) / 64 > limit) return true;
     }
     if (FT_Render_Glyph(slot, smooth ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return false;
-    if (static_cast<long>(slot->bitmap.width) > limit || static_cast<long>(slot->bitmap.rows) > limit) return true;
+    const long width = static_cast<long>(slot->bitmap.width), rows = static_cast<long>(slot->bitmap.rows);
+    if (width > limit || rows > limit) return true;
     bitmap = CopyBitmap(slot->bitmap);
     left = static_cast<float>(slot->bitmap_left);
     top = static_cast<float>(slot->bitmap_top);
