@@ -175,6 +175,61 @@ TEST_F(ExitScreen, DrawsTheThanksPageOnItsOwnSmallWindowWithTheEarlierFonts) {
     EXPECT_GT(shadows, 20);
 }
 
+// The fonts of displays below 900 pixels wide are 1.2 or 1.5 times their base size. The page
+// has no virtual screen, so at that size the heading would run over the site logo and into the
+// line below, and on the smallest displays the column would leave the page.
+class ExitScreenPage : public ExitScreen, public testing::WithParamInterface<int> {};
+
+TEST_P(ExitScreenPage, EveryTextKeepsToItsPlace) {
+    CopyCommonAssets();
+    fs::current_path(root_ / "Files" / framework::GameFolder());
+    framework::DisplayWidth = GetParam();
+    framework::DisplayHeight = GetParam() * 3 / 4;
+    ASSERT_TRUE(platform::Graphics(framework::DisplayWidth, framework::DisplayHeight, 0, 60, 0));
+    framework::LoadCommonAssets();
+    before_exit = [] { hl::AtTime(platform::MilliSecs() + 100, [] { hl::PressButton(1); }); };
+    ASSERT_EQ(RunFromGame(), 0);
+
+    // White glyphs: the heading (top 220) and the appeal below it (top 274). The logos are
+    // white too; they are the only quads whose corners lie on the logos' own corners.
+    float heading_bottom = 0, heading_right = 0, feedback_top = 1e9f, feedback_right = 0;
+    int glyphs = 0;
+    for (const auto& quad : QuadsIn(255, 255, 255)) {
+        const auto& a = quad.corners[0];
+        const auto& c = quad.corners[2];
+        if ((a.x == 0 && a.y == 0) || (a.x == 384 && a.y == 224)) continue;
+        ++glyphs;
+        if (a.y < 262) {
+            heading_bottom = std::max(heading_bottom, c.y);
+            heading_right = std::max(heading_right, c.x);
+        } else {
+            feedback_top = std::min(feedback_top, a.y);
+            feedback_right = std::max(feedback_right, c.x);
+        }
+    }
+    EXPECT_GT(glyphs, 25);
+    EXPECT_LE(heading_right, 384 - 4);  // left of the site logo
+    EXPECT_GT(heading_right, 300);      // and not shrunk to nothing
+    EXPECT_LE(heading_bottom, feedback_top);
+    EXPECT_LE(feedback_right, 384 - 4);
+
+    // The pale cyan column: each glyph inside the page and within its own line (ascenders may
+    // rise a pixel above the line's top).
+    const int line_tops[] = {4, 44, 64, 84, 104, 134, 164, 184};
+    const int line_ends[] = {44, 64, 84, 104, 124, 154, 184, 204};
+    for (const auto& quad : QuadsIn(180, 255, 255)) {
+        const auto& a = quad.corners[0];
+        const auto& c = quad.corners[2];
+        int line = 0;
+        while (line < 7 && (a.y + c.y) / 2 >= line_tops[line + 1]) ++line;
+        EXPECT_GE(a.y, line_tops[line] - 2) << "glyph at " << a.x << "," << a.y;
+        EXPECT_LE(c.y, line_ends[line]) << "glyph at " << a.x << "," << a.y;
+        EXPECT_LE(c.x, 640);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SmallDisplays, ExitScreenPage, testing::Values(800, 500));
+
 TEST_F(ExitScreen, AKeyHeldFromTheTitleScreenEndsTheWaitAtOnceAfterTheSaves) {
     before_exit = [] { hl::PressKey(kEscape); };
     const int started = platform::MilliSecs();
