@@ -3,6 +3,7 @@
 #include "scores/results_panel.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "framework/display_setup.h"
 #include "framework/draw_helpers.h"
@@ -22,6 +23,8 @@ using framework::SetColorAlpha;
 
 constexpr int kGraphHeight = 150;
 constexpr int kRowHeight = 17;
+// Lines of the thanks box are this far apart.
+constexpr int kThanksLinePitch = 18;
 constexpr int kPointSpacing = 18;
 constexpr int kNoRecord = -1;
 constexpr const char* kSiteText = "Halvik's weekly games site";
@@ -31,6 +34,52 @@ int pinned_choice = 0;
 int graph_scroll = 0;
 bool just_finished = false;
 PanelView view;
+
+// Fonts chosen for lines of text at a fixed spacing: the font and the scale to draw it at.
+struct LineFont {
+    platform::Font font;
+    float scale = 1.0f;
+};
+
+// The fonts grow on small displays (and slot 1 is taller than the thanks box's lines on any),
+// but the table's rows and the thanks box's lines keep their spacing in virtual pixels, so the
+// slot's font can run into the next line. Then the lines use the tallest of the framework's
+// fonts of the same face that leaves a pixel between lines. Those are rendered at their size;
+// shrinking a larger font's glyphs instead would drop thin strokes on small displays. Only
+// when no such font was loaded is the slot's font drawn scaled down.
+LineFont FontForLines(int slot, int spacing) {
+    const int limit = spacing - 1;
+    LineFont chosen{framework::FontSlots[slot], 1.0f};
+    const int height = platform::FontHeight(chosen.font);
+    if (height <= limit) return chosen;
+    int best = 0;
+    const auto consider = [&](const platform::Font& font) {
+        const int h = platform::FontHeight(font);
+        if (h > best && h <= limit) {
+            best = h;
+            chosen.font = font;
+        }
+    };
+    for (int same_face : {1, 2, 3, 4, 8, 9}) consider(framework::FontSlots[same_face]);
+    for (int step = 0; step < 9; ++step) consider(framework::SizedFonts[step]);
+    if (best == 0) chosen.scale = static_cast<float>(limit) / static_cast<float>(height);
+    return chosen;
+}
+
+// DrawTextAligned in a line font: the alignment uses the drawn size.
+void DrawLineText(const LineFont& line_font, int x, int y, const std::string& text, int halign, int valign) {
+    platform::SetImageFont(line_font.font);
+    const float width = static_cast<float>(platform::TextWidth(text)) * line_font.scale;
+    const float height = static_cast<float>(platform::TextHeight()) * line_font.scale;
+    float left = static_cast<float>(x), top = static_cast<float>(y);
+    if (halign == 1) left -= std::floor(width / 2);
+    if (halign == 2) left -= width;
+    if (valign == 1) top -= std::floor(height / 2);
+    if (valign == 2) top -= height;
+    framework::ScaleTo(line_font.scale);
+    platform::DrawText(text, left, top);
+    framework::ScaleTo(1.0f);
+}
 
 // One call's working state: indices into ScoreList as it stands during the walks.
 struct Frame {
@@ -164,7 +213,7 @@ void ScrollGraph(const Frame& f) {
 
 // Rows 1 to 16; returns how many were shown.
 int DrawTable(Frame& f) {
-    framework::UseFontSlot(3);
+    const LineFont row_font = FontForLines(3, kRowHeight);
     const int left = f.w - 10 - (f.s - 4);
     const bool clicking = platform::MouseDown(1);
     int shown = 0;
@@ -180,9 +229,9 @@ int DrawTable(Frame& f) {
             f.pruned.reset();
             if (clicking) pinned_choice = 1000 + r;
         }
-        DrawTextAligned(left, top, record.Name.substr(0, 24), 0, 0);
+        DrawLineText(row_font, left, top, record.Name.substr(0, 24), 0, 0);
         const std::string digits = "000000000000" + std::to_string(record.Score);
-        DrawTextAligned(f.w + 314 - f.s, top, digits.substr(digits.size() - 12), 2, 0);
+        DrawLineText(row_font, f.w + 314 - f.s, top, digits.substr(digits.size() - 12), 2, 0);
         if (f.selected == index) {
             SetColorAlpha(255, 255, 255, 0.3f);
             platform::DrawRect(static_cast<float>(left), static_cast<float>(top), 320, kRowHeight);
@@ -198,18 +247,19 @@ void DrawThanks(const Frame& f) {
     else
         SetColorAlpha(0, 0, 80, 0.6f);
     platform::DrawRect(static_cast<float>(f.w - 10 - (f.s + 2)), 0, 330, 200);
-    framework::UseFontSlot(1);
+    const LineFont line_font = FontForLines(1, kThanksLinePitch);
     const int x = f.w - 10 - (f.s + 2) / 2;
+    const auto line = [&](int y, const std::string& text) { DrawLineText(line_font, x, y, text, 1, 1); };
     SetColorAlpha(255, 255, 0);
-    DrawTextAligned(x, 20, "You've been enjoying", 1, 1);
-    DrawTextAligned(x, 38, framework::GameTitle, 1, 1);
-    DrawTextAligned(x, 56, framework::WeekLabel(), 1, 1);
+    line(20, "You've been enjoying");
+    line(20 + kThanksLinePitch, framework::GameTitle);
+    line(20 + 2 * kThanksLinePitch, framework::WeekLabel());
     SetColorAlpha(255, 128, 0);
-    DrawTextAligned(x, 90, "Why not thank Halvik", 1, 1);
-    DrawTextAligned(x, 108, "for making yet another", 1, 1);
-    DrawTextAligned(x, 126, "free downloadable game!", 1, 1);
+    line(90, "Why not thank Halvik");
+    line(90 + kThanksLinePitch, "for making yet another");
+    line(90 + 2 * kThanksLinePitch, "free downloadable game!");
     SetColorAlpha(0, 128, 255);
-    DrawTextAligned(x, 165, kSiteText, 1, 1);
+    line(165, kSiteText);
 }
 
 void DrawDetails(const Frame& f, const Scores& record) {

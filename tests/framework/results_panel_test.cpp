@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <utility>
@@ -11,6 +13,7 @@
 
 #include "framework/display_setup.h"
 #include "framework/frame_pump.h"
+#include "framework/game_info.h"
 #include "framework/hooks.h"
 #include "framework/program.h"
 #include "framework/support/program_fixture.h"
@@ -176,6 +179,56 @@ TEST_F(ResultsPanel, HoveringTheLeftEndScrollsAndAGameScrollsBack) {
     PointAt(0, 0);
     Draw();
     EXPECT_EQ(View().scroll, 0);
+}
+
+// On an 800-wide display the fonts are 1.2 and 1.4 times their base size, taller than the
+// table's 17-pixel rows and the thanks box's 18-pixel lines. Names with descenders over names
+// with capitals show it: no glyph may reach into the next line.
+TEST_F(ResultsPanel, TableRowsAndThanksLinesStayApartWithTheFontsOfASmallDisplay) {
+    CopyCommonAssets();
+    std::filesystem::current_path(root_ / "Files" / framework::GameFolder());
+    framework::LoadCommonAssets();
+    ASSERT_GT(platform::FontHeight(framework::FontSlots[3]), 17);
+    const char* names[] = {"Jumpy Quigley", "Peggy Yip",  "QWERTY", "gypsy jig", "Polly",     "ABC",
+                           "yoyo",          "Mighty Gyp", "Tom",    "jj",        "Yggdrasil", "HIJ"};
+    ScoreList.clear();
+    for (int i = 0; i < 12; ++i) ScoreList.push_back(Game(1000 - i, 100 - i, names[i]));
+    hl::ClearRecording();
+    Draw();
+    ASSERT_TRUE(View().thanks_box);
+
+    const float table_top = 950 - 426;
+    int table_glyphs = 0;
+    for (const hl::RecordedQuad& quad : hl::RecordedQuads()) {
+        const auto& a = quad.corners[0];
+        const auto& c = quad.corners[2];
+        if (quad.texture == 0 || a.r != 255 || a.g != 255 || a.b != 255 || a.y < table_top - 4) continue;
+        ++table_glyphs;
+        // The row whose band holds the glyph's middle; the glyph stays inside that band.
+        const float row_top = table_top + std::floor(((a.y + c.y) / 2 - table_top) / 17) * 17;
+        EXPECT_GE(a.y, row_top) << "glyph at " << a.x << "," << a.y;
+        EXPECT_LE(c.y, row_top + 17) << "glyph at " << a.x << "," << a.y;
+    }
+    EXPECT_GT(table_glyphs, 12 * 12);  // at least the digits of every score
+
+    // Thanks box lines are centred on these heights: the yellow, orange and blue text.
+    const int centres[] = {20, 38, 56, 90, 108, 126, 165};
+    int thanks_glyphs = 0;
+    for (const hl::RecordedQuad& quad : hl::RecordedQuads()) {
+        const auto& a = quad.corners[0];
+        const auto& c = quad.corners[2];
+        const bool thanks_colour = (a.r == 255 && a.g == 255 && a.b == 0) ||
+                                   (a.r == 255 && a.g == 128 && a.b == 0) ||
+                                   (a.r == 0 && a.g == 128 && a.b == 255);
+        if (quad.texture == 0 || !thanks_colour) continue;
+        ++thanks_glyphs;
+        int nearest = centres[0];
+        for (int centre : centres)
+            if (std::abs((a.y + c.y) / 2 - centre) < std::abs((a.y + c.y) / 2 - nearest)) nearest = centre;
+        EXPECT_GE(a.y, nearest - 9) << "glyph at " << a.x << "," << a.y;
+        EXPECT_LE(c.y, nearest + 9) << "glyph at " << a.x << "," << a.y;
+    }
+    EXPECT_GT(thanks_glyphs, 100);
 }
 
 class NameEntry : public ResultsPanel {
