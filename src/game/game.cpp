@@ -7,6 +7,8 @@
 #include "game/assets.h"
 #include "game/entities.h"
 #include "game/play_loop.h"
+#include "menus/pause_menu.h"
+#include "menus/settings_menu.h"
 #include "music/playback.h"
 #include "scores/messages.h"
 #include "scores/score_file.h"
@@ -30,6 +32,8 @@ void ConnectProgram() {
     scores::ConnectBadges(&GameBadges, &EffectChannelIndex);
     music::InstallMusic();
     scores::InstallScores();
+    menus::InstallSettingsMenu();
+    menus::InstallPauseMenu();
 }
 
 }  // namespace game
