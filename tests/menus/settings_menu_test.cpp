@@ -10,11 +10,16 @@
 
 #include "controls/controls.h"
 #include "framework/display_setup.h"
+#include "framework/draw_helpers.h"
+#include "framework/frame_pump.h"
 #include "framework/game_info.h"
 #include "framework/hooks.h"
+#include "framework/program.h"
 #include "framework/settings.h"
+#include "menus/pause_menu.h"
 #include "menus/settings_state.h"
 #include "menus/support/menu_fixture.h"
+#include "platform/clock.h"
 #include "platform/draw.h"
 #include "platform/headless/recorder.h"
 #include "platform/headless/script_input.h"
@@ -303,10 +308,14 @@ class Binding : public MenuTest {
 };
 
 TEST_F(Binding, AHeldKeyBindsOnlyOnceThePanelHasFinishedOpening) {
-    hl::MovePointer(kUpX + 24, kUpY + 24);
+    // The button reaches the pointer at y 30 in the ninth frame of the slide (panel_y -12) and
+    // leaves it when the panel comes to rest.
+    hl::MovePointer(kUpX + 24, 30);
     hl::PressKey(kKeyW);
     hl::TapKey(kKeyTab);
-    Frames(9);  // the button passes under the pointer while the panel slides
+    Frames(10);
+    EXPECT_EQ(controls::ControlBindings[0], 38);
+    PointAt(kUpX + 24, kUpY + 24);
     EXPECT_EQ(controls::ControlBindings[0], 38);
     Frame();
     EXPECT_EQ(controls::ControlBindings[0], 87);
@@ -490,6 +499,7 @@ TEST_F(Apply, AnApplyClickedDuringTheReloadsFramesIsIgnored) {
     // click Apply again.
     during_load = [] {
         if (loads > 1) return;
+        hl::ReleaseButton(1);  // the first click's button
         hl::TapKey(kKeyTab);
         Frame();
         ClickApply();
@@ -497,6 +507,45 @@ TEST_F(Apply, AnApplyClickedDuringTheReloadsFramesIsIgnored) {
     ClickApply();
     EXPECT_EQ(loads, 1);
     EXPECT_TRUE(platform::GraphicsOpen());
+}
+
+// ---- Player 2's pad in the pause menu --------------------------------------------------------
+
+TEST_F(Binding, AStickAndAButtonBoundToPlayerTwoDriveThePauseMenu) {
+    AttachPad();
+    OpenPanel();
+    // Player 2's Down: the stick pulled towards the player.
+    PointAt(300 + 24, 230 + 24);
+    hl::SetJoyAxis(0, platform::JoyY, 1);
+    Frame();
+    hl::SetJoyAxis(0, platform::JoyY, 0);
+    // Player 2's green face button: joystick button 2.
+    PointAt(440 + 24, 240 + 24);
+    hl::SetJoyButton(0, 2, true);
+    Frame();
+    hl::SetJoyButton(0, 2, false);
+    EXPECT_EQ(controls::ControlBindings[controls::BindingIndex(controls::Down, 2)], 301);
+    EXPECT_EQ(controls::ControlBindings[controls::BindingIndex(controls::FaceGreen, 2)], 332);
+    hl::TapKey(kKeyTab);
+    Frames(10);
+
+    // Escape during play opens the pause menu on "Continue"; the stick moves to "Quit" and the
+    // button chooses it. Escape a long while later ends a menu that ignored both.
+    menus::InstallPauseMenu();
+    framework::InGame = 1;
+    const int start = hl::FrameNumber();
+    hl::AtTime(platform::MilliSecs() + 20, [] { hl::ReleaseKey(27); });
+    hl::AtFrame(start + 5, [] { hl::SetJoyAxis(0, platform::JoyY, 1); });
+    hl::AtFrame(start + 8, [] { hl::SetJoyAxis(0, platform::JoyY, 0); });
+    hl::AtFrame(start + 11, [] { hl::SetJoyButton(0, 2, true); });
+    hl::AtFrame(start + 14, [] { hl::SetJoyButton(0, 2, false); });
+    hl::AtFrame(start + 300, [] { hl::PressKey(27); });
+    hl::AtFrame(start + 303, [] { hl::ReleaseKey(27); });
+    hl::PressKey(27);
+    framework::BeginFrame(1);
+    EXPECT_EQ(framework::FramePump(1), 99);
+    EXPECT_LT(hl::FrameNumber(), start + 300);
+    EXPECT_EQ(framework::InGame, 1);
 }
 
 }  // namespace

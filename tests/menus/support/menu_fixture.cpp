@@ -135,7 +135,14 @@ void MenuTest::OpenPanel() {
 }
 
 void MenuTest::PointAt(int x, int y) {
-    hl::MovePointer(x, y);
+    // The script places the pointer in window pixels; after an Apply the window may no longer be
+    // the size of the virtual screen.
+    const float to_window_x =
+        static_cast<float>(platform::GraphicsWidth()) / platform::VirtualResolutionWidth();
+    const float to_window_y =
+        static_cast<float>(platform::GraphicsHeight()) / platform::VirtualResolutionHeight();
+    hl::MovePointer(static_cast<int>(std::lround(static_cast<float>(x) * to_window_x)),
+                    static_cast<int>(std::lround(static_cast<float>(y) * to_window_y)));
     Frame();
 }
 

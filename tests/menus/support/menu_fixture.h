@@ -33,7 +33,7 @@ class MenuTest : public ::testing::Test {
     static void Frames(int count);
     // Tab, then the ten frames that bring the panel to rest.
     static void OpenPanel();
-    // Moves the pointer to (x, y) and runs the frame that records it for the next frame.
+    // Moves the pointer to virtual (x, y) and runs the frame that records it for the next frame.
     static void PointAt(int x, int y);
     // A click of the button at (x, y), seen by the panel in the frame this runs.
     static void ClickAt(int x, int y, int button = 1);
