@@ -5,6 +5,9 @@
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/draw.h"
@@ -111,8 +114,108 @@ struct Picture {
     std::vector<std::uint8_t> rgba;
 };
 
+// The largest picture accepted: no side beyond 16384 pixels and no more pixels than the largest
+// texture holds. A damaged header can claim 65535 x 65535 pixels in a few bytes, and the decoders
+// allocate all of it (16 GB) before they find the pixels missing.
+constexpr long long kMaxPictureSide = 16384;
+constexpr long long kMaxPicturePixels = static_cast<long long>(kMaxTextureSide) * kMaxTextureSide;
+
+long long Little16(const std::uint8_t* p) {
+    return p[0] | p[1] << 8;
+}
+long long Big16(const std::uint8_t* p) {
+    return p[0] << 8 | p[1];
+}
+long long Little32(const std::uint8_t* p) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0] | p[1] << 8 | p[2] << 16) |
+                                     static_cast<std::uint32_t>(p[3]) << 24);
+}
+long long Big32(const std::uint8_t* p) {
+    return static_cast<long long>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+
+// The width and height of the first frame header of a JPEG file; false when there is none.
+bool JpegSize(const std::vector<std::uint8_t>& b, long long& w, long long& h) {
+    std::size_t at = 2;
+    while (at + 4 <= b.size() && b[at] == 0xFF) {
+        const int marker = b[at + 1];
+        if (marker == 0xFF) {  // fill byte
+            ++at;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {  // markers without a length
+            at += 2;
+            continue;
+        }
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && at + 9 <= b.size()) {
+            h = Big16(&b[at + 5]);
+            w = Big16(&b[at + 7]);
+            return true;
+        }
+        at += 2 + static_cast<std::size_t>(Big16(&b[at + 2]));
+    }
+    return false;
+}
+
+// The size the file's header declares, for the formats whose decoders trust it (PNG, BMP, JPEG,
+// and TGA, which is only tried for files named so); false when it cannot tell.
+bool DeclaredSize(const std::vector<std::uint8_t>& b, bool tga_name, long long& w, long long& h) {
+    static const std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (b.size() >= 24 && std::memcmp(b.data(), kPng, 8) == 0) {
+        w = Big32(&b[16]), h = Big32(&b[20]);
+        return true;
+    }
+    if (b.size() >= 26 && b[0] == 'B' && b[1] == 'M') {
+        if (Little32(&b[14]) == 12) {  // the old OS/2 header: 16-bit sizes
+            w = Little16(&b[18]), h = Little16(&b[20]);
+        } else {
+            w = std::llabs(Little32(&b[18])), h = std::llabs(Little32(&b[22]));  // negative: top-down
+        }
+        return true;
+    }
+    if (b.size() >= 4 && b[0] == 0xFF && b[1] == 0xD8) return JpegSize(b, w, h);
+    if (tga_name && b.size() >= 18) {
+        w = Little16(&b[12]), h = Little16(&b[14]);
+        return true;
+    }
+    return false;
+}
+
+bool EndsWithTga(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string ending = path.substr(path.size() - 4);
+    for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ending == ".tga";
+}
+
+// The whole file; false when it cannot be read (missing, a folder, a read error).
+bool ReadBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    std::uint8_t chunk[65536];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return !failed;
+}
+
 bool ReadPicture(const std::string& path, Picture& picture) {
-    SDL_Surface* loaded = IMG_Load(path.c_str());
+    std::vector<std::uint8_t> bytes;
+    if (!ReadBytes(path, bytes) || bytes.empty() || bytes.size() > 0x7fffffffu) return false;
+    const bool tga_name = EndsWithTga(path);
+    long long w = 0, h = 0;
+    if (DeclaredSize(bytes, tga_name, w, h) &&
+        (w > kMaxPictureSide || h > kMaxPictureSide || w * h > kMaxPicturePixels))
+        return false;
+    // Decoded from memory; the file's name still picks TGA, which has no signature of its own.
+    const std::size_t dot = path.find_last_of("./");
+    const std::string type = dot != std::string::npos && path[dot] == '.' ? path.substr(dot + 1) : "";
+    SDL_Surface* loaded = IMG_LoadTyped_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())),
+                                           1, type.empty() ? nullptr : type.c_str());
     if (!loaded) return false;
     SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
     SDL_FreeSurface(loaded);

@@ -1,6 +1,6 @@
 // Damaged pictures, fonts and sounds that the loaders once mishandled: a picture header with no
-// pixels, a face whose glyphs are thousands of pixels across, and chained Ogg Vorbis files
-// damaged near their end.
+// pixels or with more than a texture holds, a face whose glyphs are thousands of pixels across,
+// and chained Ogg Vorbis files damaged near their end.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -66,6 +66,45 @@ TEST_F(DamagedFiles, PictureHeadersWithoutPixelsGiveNoImage) {
     EXPECT_FALSE(platform::LoadImage(Write("no_width.tga", TgaOfSize(0, 11))));
     EXPECT_FALSE(platform::LoadImage(Write("no_height.tga", TgaOfSize(11, 0))));
     EXPECT_FALSE(platform::LoadAnimImage(Write("no_width2.tga", TgaOfSize(0, 11)), 1, 1, 0, 1));
+}
+
+// A run-length coded TGA of width x height pixels of one colour: a few bytes for any size.
+Bytes RleTga(int width, int height) {
+    Bytes bytes = TgaOfSize(width, height);
+    bytes[2] = 10;
+    bytes.resize(18);
+    for (long long left = static_cast<long long>(width) * height; left > 0; left -= 128) {
+        bytes.push_back(static_cast<std::uint8_t>(0x80 | (std::min<long long>(left, 128) - 1)));
+        bytes.insert(bytes.end(), {0x20, 0x40, 0x60});
+    }
+    return bytes;
+}
+
+TEST_F(DamagedFiles, PicturesLargerThanATextureHoldsAreRefusedBeforeDecoding) {
+    // At the limits: 16384 pixels on a side, 4096 x 4096 pixels in all.
+    const platform::Image strip = platform::LoadImage(Write("strip.tga", RleTga(16384, 2)));
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(strip->width, 16384);
+    EXPECT_FALSE(platform::LoadImage(Write("long.tga", RleTga(16385, 1))));
+    EXPECT_FALSE(platform::LoadImage(Write("tall.tga", RleTga(1, 16385))));
+    EXPECT_FALSE(platform::LoadImage(Write("area.tga", RleTga(4097, 4096))));
+    EXPECT_FALSE(platform::LoadAnimImage(Write("area2.tga", RleTga(4097, 4096)), 4097, 1, 0, 1));
+
+    // A JPEG whose frame header claims more rows than its data holds.
+    Bytes jpeg = ReadBytes(kCorpus / "image/plain.jpg");
+    ASSERT_TRUE(platform::LoadImage(Write("plain.jpg", jpeg)));
+    std::size_t frame = 2;
+    while (frame + 9 < jpeg.size() && !(jpeg[frame] == 0xFF && jpeg[frame + 1] == 0xC0)) ++frame;
+    ASSERT_LT(frame + 9, jpeg.size());
+    jpeg[frame + 5] = 0x40;  // 16 -> 16400 rows
+    jpeg[frame + 6] = 0x10;
+    EXPECT_FALSE(platform::LoadImage(Write("tall.jpg", jpeg)));
+
+    // A PNG header of 5000 x 5000 pixels.
+    Bytes png = ReadBytes(kCorpus / "image/rgba.png");
+    ASSERT_TRUE(platform::LoadImage(Write("rgba.png", png)));
+    for (int at : {16, 20}) png[at + 2] = 0x13, png[at + 3] = 0x88;
+    EXPECT_FALSE(platform::LoadImage(Write("big.png", png)));
 }
 
 // Offset of a table in a TrueType file's table directory; 0 when absent.
