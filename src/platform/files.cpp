@@ -2,6 +2,7 @@
 // line feed, a zero byte or the end and drops carriage returns; writing ends lines with CR LF.
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,6 +93,9 @@ bool FlushStream(const Stream& stream) {
 
 bool CloseStream(const Stream& stream) {
     if (!stream || !stream->file) return false;
+    // A written file reaches the disk before it is closed, so a file that is then renamed over
+    // an old one is whole even after a power cut.
+    if (stream->writing && std::fflush(stream->file) == 0) fsync(fileno(stream->file));
     const bool had_error = std::ferror(stream->file) != 0;
     const bool closed = std::fclose(stream->file) == 0;
     stream->file = nullptr;
@@ -129,7 +133,16 @@ bool DeleteFile(const std::string& path) {
 }
 
 bool RenameFile(const std::string& source, const std::string& target) {
-    return std::rename(source.c_str(), target.c_str()) == 0;
+    if (std::rename(source.c_str(), target.c_str()) != 0) return false;
+    // The folder's entry is what a power cut could lose; syncing the folder keeps the rename.
+    const std::string::size_type slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (descriptor >= 0) {
+        fsync(descriptor);
+        close(descriptor);
+    }
+    return true;
 }
 
 }  // namespace platform

@@ -22,7 +22,8 @@ bool WriteLine(const Stream& stream, const std::string& line);
 bool Eof(const Stream& stream);
 // Hands buffered bytes to the system now; false when they could not be written.
 bool FlushStream(const Stream& stream);
-// Flushes and closes; false when buffered bytes could not be written.
+// Flushes, waits for a written file to reach the disk, and closes; false when buffered bytes
+// could not be written.
 bool CloseStream(const Stream& stream);
 
 // 0 absent, 1 file, 2 directory.
@@ -32,7 +33,8 @@ bool CreateDir(const std::string& path);
 bool ChangeDir(const std::string& path);
 std::string CurrentDir();
 bool DeleteFile(const std::string& path);
-// Replaces target with source in one step (both in the same folder).
+// Replaces target with source in one step (both in the same folder), durably: the folder is
+// synced after the rename.
 bool RenameFile(const std::string& source, const std::string& target);
 
 }  // namespace platform
