@@ -148,6 +148,25 @@ void DrawStripedBackground() {
     ResetDrawState();
 }
 
+LineFont FontForLines(int slot, int spacing) {
+    const int limit = spacing - 1;
+    LineFont chosen{FontSlots[slot], 1.0f};
+    const int height = platform::FontHeight(chosen.font);
+    if (height <= limit) return chosen;
+    int best = 0;
+    const auto consider = [&](const platform::Font& font) {
+        const int h = platform::FontHeight(font);
+        if (h > best && h <= limit) {
+            best = h;
+            chosen.font = font;
+        }
+    };
+    for (int same_face : {1, 2, 3, 4, 8, 9}) consider(FontSlots[same_face]);
+    for (int step = 0; step < 9; ++step) consider(SizedFonts[step]);
+    if (best == 0) chosen.scale = static_cast<float>(limit) / static_cast<float>(height);
+    return chosen;
+}
+
 void ResetDrawHelpers() {
     std::fill(std::begin(SpriteCounts), std::end(SpriteCounts), 0);
     std::fill(std::begin(SpriteLimits), std::end(SpriteLimits), 0);

@@ -54,6 +54,17 @@ int Now();
 // loading splash, name entry). Leaves the drawing state reset.
 void DrawStripedBackground();
 
+// A font for lines of text at a fixed spacing, and the scale to draw it at.
+struct LineFont {
+    platform::Font font;
+    float scale = 1.0f;
+};
+// The fonts grow on small displays, but text laid out in lines keeps its spacing in virtual
+// pixels. Returns the font of the slot when it leaves a pixel between lines, else the tallest
+// of the framework's fonts of the same face that does (rendered at its size, so thin strokes
+// survive), else the slot's font with the scale that fits it.
+LineFont FontForLines(int slot, int spacing);
+
 // Zeroes SpriteCounts and SpriteLimits (start-up state).
 void ResetDrawHelpers();
 

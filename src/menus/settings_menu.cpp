@@ -45,13 +45,19 @@ void ReadArrowKeys() {
     previous_mode_keys = left + down;
 }
 
+// The panel's lines stand 16 apart (two-line labels, the joystick list): on small displays,
+// whose fonts are larger, the panel uses the largest font of its face that still fits them.
+void UsePanelFont() {
+    platform::SetImageFont(framework::FontForLines(2, 17).font);
+}
+
 void Slide() {
     if (settings_open == 1 && panel_y < 0) panel_y += PanelSlideStep;
     if (settings_open == 0 && panel_y > PanelHiddenY) panel_y -= PanelSlideStep;
 }
 
 void DrawBackground() {
-    framework::UseFontSlot(2);
+    UsePanelFont();
     framework::ResetDrawState();
     const float width = static_cast<float>(framework::VirtualWidth);
     framework::UseBlend(2);
@@ -164,7 +170,7 @@ void ApplyButton() {
             framework::ApplyDisplaySettings();
             applying = false;
             // The new display brought new fonts; the rest of this frame draws with them.
-            framework::UseFontSlot(2);
+            UsePanelFont();
             ScaleTo(1);
         }
     }
@@ -284,14 +290,11 @@ int OptionRow(int setting, int x, int y, int first_icon, const std::vector<std::
     const int top = y + panel_y;
 
     ScaleTo(1);
-    framework::UseFontSlot(2);
+    UsePanelFont();
     std::string first, second;
     if (SplitLabel(label, first, second)) {
-        // The lines stand 16 apart for the 16-pixel font of large displays; the larger font of
-        // small displays pushes them apart by a third of its extra height, so they never touch.
-        const int spread = std::max(0, platform::TextHeight() - 16) / 3;
-        framework::DrawTextAligned(x + 38, top + 8 - spread, first, 0, 1);
-        framework::DrawTextAligned(x + 38, top + 24 + spread, second, 0, 1);
+        framework::DrawTextAligned(x + 38, top + 8, first, 0, 1);
+        framework::DrawTextAligned(x + 38, top + 24, second, 0, 1);
     } else {
         framework::DrawTextAligned(x + 38, top + 16, first, 0, 1);
     }
@@ -367,7 +370,7 @@ void BindingButton(int binding, int x, int y) {
     framework::DrawGlowSprite(framework::IconsSharp, x, y, frame, framework::IconsFiltered, 1.1f,
                               active ? 1.0f : 0.0f);
     ScaleTo(1);
-    framework::UseFontSlot(2);
+    UsePanelFont();
     framework::DrawTextAligned(text_x, text_y, name, 1, 1);
 }
 

@@ -35,39 +35,9 @@ int graph_scroll = 0;
 bool just_finished = false;
 PanelView view;
 
-// Fonts chosen for lines of text at a fixed spacing: the font and the scale to draw it at.
-struct LineFont {
-    platform::Font font;
-    float scale = 1.0f;
-};
-
-// The fonts grow on small displays (and slot 1 is taller than the thanks box's lines on any),
-// but the table's rows and the thanks box's lines keep their spacing in virtual pixels, so the
-// slot's font can run into the next line. Then the lines use the tallest of the framework's
-// fonts of the same face that leaves a pixel between lines. Those are rendered at their size;
-// shrinking a larger font's glyphs instead would drop thin strokes on small displays. Only
-// when no such font was loaded is the slot's font drawn scaled down.
-LineFont FontForLines(int slot, int spacing) {
-    const int limit = spacing - 1;
-    LineFont chosen{framework::FontSlots[slot], 1.0f};
-    const int height = platform::FontHeight(chosen.font);
-    if (height <= limit) return chosen;
-    int best = 0;
-    const auto consider = [&](const platform::Font& font) {
-        const int h = platform::FontHeight(font);
-        if (h > best && h <= limit) {
-            best = h;
-            chosen.font = font;
-        }
-    };
-    for (int same_face : {1, 2, 3, 4, 8, 9}) consider(framework::FontSlots[same_face]);
-    for (int step = 0; step < 9; ++step) consider(framework::SizedFonts[step]);
-    if (best == 0) chosen.scale = static_cast<float>(limit) / static_cast<float>(height);
-    return chosen;
-}
-
 // DrawTextAligned in a line font: the alignment uses the drawn size.
-void DrawLineText(const LineFont& line_font, int x, int y, const std::string& text, int halign, int valign) {
+void DrawLineText(const framework::LineFont& line_font, int x, int y, const std::string& text, int halign,
+                  int valign) {
     platform::SetImageFont(line_font.font);
     const float width = static_cast<float>(platform::TextWidth(text)) * line_font.scale;
     const float height = static_cast<float>(platform::TextHeight()) * line_font.scale;
@@ -213,7 +183,7 @@ void ScrollGraph(const Frame& f) {
 
 // Rows 1 to 16; returns how many were shown.
 int DrawTable(Frame& f) {
-    const LineFont row_font = FontForLines(3, kRowHeight);
+    const framework::LineFont row_font = framework::FontForLines(3, kRowHeight);
     const int left = f.w - 10 - (f.s - 4);
     const bool clicking = platform::MouseDown(1);
     int shown = 0;
@@ -247,7 +217,7 @@ void DrawThanks(const Frame& f) {
     else
         SetColorAlpha(0, 0, 80, 0.6f);
     platform::DrawRect(static_cast<float>(f.w - 10 - (f.s + 2)), 0, 330, 200);
-    const LineFont line_font = FontForLines(1, kThanksLinePitch);
+    const framework::LineFont line_font = framework::FontForLines(1, kThanksLinePitch);
     const int x = f.w - 10 - (f.s + 2) / 2;
     const auto line = [&](int y, const std::string& text) { DrawLineText(line_font, x, y, text, 1, 1); };
     SetColorAlpha(255, 255, 0);

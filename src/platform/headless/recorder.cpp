@@ -14,6 +14,14 @@ namespace platform::headless {
 namespace {
 
 constexpr std::size_t kMaxKeptQuads = 200000;
+// Clears, viewport changes and pointer placements are bounded the same way: beyond this many, a
+// present keeps only the latest.
+constexpr std::size_t kMaxKeptEvents = 10000;
+
+template <class Event>
+void KeepLatest(std::vector<Event>& events) {
+    if (events.size() > kMaxKeptEvents) events.erase(events.begin(), events.end() - 1);
+}
 
 // Something the rasteriser replays: a clear or a run of quads, with the viewport and virtual
 // resolution in force when it happened.
@@ -293,6 +301,9 @@ class RecorderSink final : public VideoSink {
         rec.last_frame.assign(rec.quads.begin() + static_cast<std::ptrdiff_t>(rec.frame_start),
                               rec.quads.end());
         if (rec.quads.size() > kMaxKeptQuads) rec.quads.clear();
+        KeepLatest(rec.clears);
+        KeepLatest(rec.viewports);
+        KeepLatest(rec.warps);
         rec.frame_start = rec.quads.size();
         // What the back buffer holds after a present is undefined; here it is black again.
         rec.pending.clear();

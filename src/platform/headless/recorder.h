@@ -47,7 +47,8 @@ void UseRecorder(std::vector<DisplayMode> modes = DefaultRecorderModes());
 const std::vector<RecordedQuad>& RecordedQuads();
 // Quads of the most recently presented frame.
 const std::vector<RecordedQuad>& LastFrameQuads();
-// Clears and viewport changes since the last ClearRecording.
+// Clears and viewport changes since the last ClearRecording (beyond 10000 of a kind, a present
+// keeps only the latest).
 const std::vector<RecordedClear>& RecordedClears();
 const std::vector<RecordedViewport>& RecordedViewports();
 // Forgets the recorded quads, clears, viewports and the present and blend counters.
