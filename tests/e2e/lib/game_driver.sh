@@ -13,7 +13,7 @@ start_program() {
     pid=$!
     wid=$(timeout 20 xdotool search --sync --name "$WINDOW_NAME" | head -1) || fail "no window"
     [ -n "$wid" ] || fail "no window"
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do   # up to a minute: the engine test is slow on a loaded machine
         grep -q "Finished Loading" "$work/Files/Debug.txt" 2>/dev/null && break
         sleep 0.1
     done

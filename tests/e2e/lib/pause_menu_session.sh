@@ -20,7 +20,7 @@ find_window() {
     return 1
 }
 wid=$(find_window) || fail "no window"
-for _ in $(seq 100); do
+for _ in $(seq 600); do   # up to a minute: the engine test is slow on a loaded machine
     grep -q "Finished Loading" "$work/Files/Debug.txt" 2>/dev/null && break
     sleep 0.1
 done

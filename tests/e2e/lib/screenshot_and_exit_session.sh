@@ -10,7 +10,7 @@ cd /
 "$work/vantor" > "$out/exit_stdout.txt" 2>&1 &
 pid=$!
 wid=$(timeout 20 xdotool search --sync --name '^#42 : Vantor 42$' | head -1) || fail "no window"
-for _ in $(seq 100); do
+for _ in $(seq 600); do   # up to a minute: the engine test is slow on a loaded machine
     grep -q "Finished Loading" "$work/Files/Debug.txt" 2>/dev/null && break
     sleep 0.1
 done

@@ -25,7 +25,7 @@ cd /
 "$work/vantor" > "$out/settings_stdout.txt" 2>&1 &
 pid=$!
 wid=$(timeout 20 xdotool search --sync --name "$title" | head -1) || fail "no window"
-for _ in $(seq 100); do
+for _ in $(seq 600); do   # up to a minute: the engine test is slow on a loaded machine
     grep -q "Finished Loading" "$work/Files/Debug.txt" 2>/dev/null && break
     sleep 0.1
 done
@@ -125,7 +125,7 @@ xdotool keydown --window "$wid" Escape 2>/dev/null || true
 sleep 0.6
 xdotool keyup --window "$wid" Escape 2>/dev/null || true
 page=""
-for _ in $(seq 100); do
+for _ in $(seq 600); do   # up to a minute: the engine test is slow on a loaded machine
     kill -0 "$pid" 2>/dev/null || break
     page=$(xdotool search --name "$title" 2>/dev/null | grep -vx "$wid" | head -1 || true)
     [ -n "$page" ] && break
