@@ -49,7 +49,7 @@ struct ScriptedRun {
     CloseAt close_at = CloseAt::Never;
     std::string name;
     RunReport report;
-    bool loading_game_assets = false, in_game = false, leaving = false;
+    bool loading_game_assets = false, in_game = false;
     int engine_frames = 0, frames_after_game = 0;
     framework::GameHooks game;
     framework::ScreenHooks screens;
