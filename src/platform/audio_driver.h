@@ -6,6 +6,7 @@
 // driver's voices only while it has a sound; drivers work on voice numbers 0 .. VoiceCount()-1.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,13 +65,17 @@ struct MixVoiceState {
     double step = 1;      // source frames per output frame: rate * source rate / kMixRate
     StereoGains gains;
     bool loop = false;
+    int delay_frames = 0;  // output frames of silence before the voice starts sounding
 };
 // Fills in step and gains for the parameters.
 void ConfigureMixVoice(MixVoiceState& voice, const VoiceParams& params);
 // Adds `frames` output frames of the voice to `out` (interleaved stereo, full scale 1.0) with
-// linear interpolation, advancing its position. Returns false once a non-looping voice has run
-// past its last frame.
+// linear interpolation, advancing its position; a voice still waiting out its delay starts that
+// many frames into `out`. Returns false once a non-looping voice has run past its last frame.
 bool MixVoice(MixVoiceState& voice, float* out, int frames);
+// Output frames in the time between two readings of a counter that ticks `frequency` times a
+// second, at most `limit`; 0 when `to` is not after `from`.
+int FramesBetween(std::uint64_t from, std::uint64_t to, std::uint64_t frequency, int limit);
 
 // ---- silent and null output --------------------------------------------------------------------
 

@@ -38,7 +38,9 @@ bool MixVoice(MixVoiceState& voice, float* out, int frames) {
     const std::int16_t* data = sound.samples.data();
     const float left_gain = voice.gains.left * kSampleScale;
     const float right_gain = voice.gains.right * kSampleScale;
-    for (int i = 0; i < frames; ++i) {
+    const int wait = std::clamp(voice.delay_frames, 0, frames);
+    voice.delay_frames -= wait;
+    for (int i = wait; i < frames; ++i) {
         if (voice.position >= count) {
             if (!voice.loop) return false;
             voice.position = std::fmod(voice.position, count);
@@ -59,6 +61,12 @@ bool MixVoice(MixVoiceState& voice, float* out, int frames) {
         voice.position += voice.step;
     }
     return voice.loop || voice.position < count;
+}
+
+int FramesBetween(std::uint64_t from, std::uint64_t to, std::uint64_t frequency, int limit) {
+    if (to <= from || frequency == 0) return 0;
+    const double seconds = static_cast<double>(to - from) / static_cast<double>(frequency);
+    return static_cast<int>(std::min<double>(limit, seconds * kMixRate));
 }
 
 // ---- ClockDriver -------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -586,6 +587,94 @@ TEST_F(NullAudio, FreeAudioMixesOnSdlsDummyDevice) {
     CheckRealDevicePlayback(Tone(441, LoopSound),
                             LoadSound(WriteWav("short.wav", {}, Sine(441, 0.1, 44100))));
     hl::UseRealAudio();
+}
+
+// FreeAudio on SDL's disk device, which writes what it is given at the pace of a sound card.
+class FreeAudioOnDisk : public NullAudio {
+  protected:
+    void SetUp() override {
+        NullAudio::SetUp();
+        hl::UseRealAudio();
+        hl::UseRealClock();
+        output_ = (dir_ / "device.raw").string();
+        const ScopedEnv disk("SDL_AUDIODRIVER", "disk");
+        const ScopedEnv file("SDL_DISKAUDIOFILE", output_.c_str());
+        ASSERT_TRUE(SetAudioDriver("OpenAL"));
+        ASSERT_TRUE(SetAudioDriver("FreeAudio"));
+        ASSERT_FALSE(AudioOutputIsSilent());
+    }
+    // Closes the device and reads back the left side of what it played.
+    std::vector<int> PlayedLeft() {
+        SetAudioDriver("OpenAL");
+        std::ifstream in(output_, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<int> left;
+        for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+            std::int16_t v;
+            std::memcpy(&v, &bytes[i], 2);
+            left.push_back(v);
+        }
+        return left;
+    }
+    static double Seconds(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
+        return std::chrono::duration<double>(to - from).count();
+    }
+    std::string output_;
+};
+
+// Sounds started between two mixing callbacks are heard as far apart as they were started, not
+// gathered onto the device's buffer boundaries.
+TEST_F(FreeAudioOnDisk, SoundsKeepTheTimeBetweenTheirStarts) {
+    const Sound click = LoadSound(WriteWav("click.wav", {}, Sine(2000, 0.004, 44100)));
+    std::vector<double> started;
+    const auto origin = std::chrono::steady_clock::now();
+    for (int i = 0; i < 12; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50 + 7 * (i % 4)));  // off any buffer rhythm
+        PlaySound(click);
+        started.push_back(Seconds(origin, std::chrono::steady_clock::now()));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const std::vector<int> left = PlayedLeft();
+    std::vector<double> heard;  // a click's first loud frame, in seconds of output
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        if (std::abs(left[i]) < 2000) continue;
+        heard.push_back(static_cast<double>(i) / 44100);
+        i += 441;  // 10 ms: past the click
+    }
+    ASSERT_EQ(heard.size(), started.size());
+    std::vector<double> errors_ms;
+    for (std::size_t i = 1; i < heard.size(); ++i) {
+        errors_ms.push_back(1000 * std::fabs((heard[i] - heard[0]) - (started[i] - started[0])));
+    }
+    std::sort(errors_ms.begin(), errors_ms.end());
+    // Gathered onto 23 ms buffers, the typical error would be near 8 ms.
+    EXPECT_LE(errors_ms[errors_ms.size() / 2], 3.0);
+}
+
+// A note cut by the next one on the same channel ends where the next one begins: no silence
+// between them, however far between two callbacks the change comes.
+TEST_F(FreeAudioOnDisk, ANoteCutByTheNextLeavesNoGap) {
+    const Sound low = LoadSound(WriteWav("low.wav", {}, Sine(300, 1.0, 44100)), LoopSound);
+    const Sound high = LoadSound(WriteWav("high.wav", {}, Sine(500, 1.0, 44100)), LoopSound);
+    Channel channel = PlaySound(low);
+    for (int i = 0; i < 10; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(31 + 5 * (i % 3)));
+        StopChannel(channel);
+        channel = PlaySound(i % 2 ? low : high, channel);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    StopChannel(channel);
+    const std::vector<int> left = PlayedLeft();
+    const auto first = std::find_if(left.begin(), left.end(), [](int v) { return std::abs(v) > 1000; });
+    ASSERT_NE(first, left.end());
+    int quiet_run = 0, longest_quiet_run = 0, loud_frames = 0;
+    for (auto it = first; it != left.end(); ++it) {
+        quiet_run = std::abs(*it) < 300 ? quiet_run + 1 : 0;  // a sine passes zero in 2 or 3 frames
+        longest_quiet_run = std::max(longest_quiet_run, quiet_run);
+        loud_frames += std::abs(*it) >= 300;
+        if (loud_frames > 44100 * 0.3) break;  // the ten changes are over
+    }
+    EXPECT_LE(longest_quiet_run, 8);
 }
 
 // Runs where OpenAL opens a device (a sound card, or ALSOFT_DRIVERS=null).

@@ -2,6 +2,12 @@
 // thread runs the mixing callback; the main thread changes voices only while holding the
 // device lock, so the callback always sees a voice whole. The callback never releases a sample:
 // the main thread keeps the owning reference of every voice and drops it itself.
+//
+// A voice set playing starts as far into the next callback's buffer as the time since the last
+// callback: every sound comes one buffer late, but sounds started 62 ms apart are heard 62 ms
+// apart instead of being gathered onto the 23 ms buffer boundaries. A voice stopped or replaced
+// goes on for the same delay as a tail, so a note cut by the next one ends where that one
+// begins instead of leaving a gap.
 #include <SDL.h>
 
 #include <algorithm>
@@ -37,6 +43,7 @@ class FreeAudioDriver final : public AudioDriver {
         }
         // The callback's scratch buffer is sized now so the audio thread never allocates.
         mix_.reserve(static_cast<std::size_t>(have.samples) * 2);
+        buffer_frames_ = have.samples;
         SDL_PauseAudioDevice(device_, 0);
         return true;
     }
@@ -59,13 +66,17 @@ class FreeAudioDriver final : public AudioDriver {
         fresh.active = true;
         fresh.paused = paused;
         SDL_LockAudioDevice(device_);
+        const int delay = DelayUntilNow();
+        KeepAsTail(voice, delay);
+        if (!paused) fresh.mix.delay_frames = delay;
         voices_[voice] = fresh;
         SDL_UnlockAudioDevice(device_);
-        held_[voice] = sound;  // the old sample is out of the callback's reach by now
+        held_[voice] = sound;  // the old sample is out of the callback's reach, or kept by its tail
     }
 
     void Stop(int voice) override {
         SDL_LockAudioDevice(device_);
+        KeepAsTail(voice, DelayUntilNow());
         voices_[voice].active = false;
         voices_[voice].mix.sound = nullptr;
         SDL_UnlockAudioDevice(device_);
@@ -74,6 +85,7 @@ class FreeAudioDriver final : public AudioDriver {
 
     void Pause(int voice, bool paused) override {
         SDL_LockAudioDevice(device_);
+        if (voices_[voice].paused && !paused) voices_[voice].mix.delay_frames = DelayUntilNow();
         voices_[voice].paused = paused;
         SDL_UnlockAudioDevice(device_);
     }
@@ -98,18 +110,51 @@ class FreeAudioDriver final : public AudioDriver {
         bool paused = false;
         bool finished = false;  // set by the callback when a one-shot ran out
     };
+    // The last frames of a stopped voice, played at the start of the next buffer.
+    struct Tail {
+        MixVoiceState mix;
+        int frames = 0;  // 0: the slot is free
+    };
+    static constexpr int kMaxTails = 64;
+
+    // Moves a sounding voice into a free tail slot to play `frames` more output frames; with no
+    // slot free it simply stops at once. Called with the device lock held.
+    void KeepAsTail(int voice, int frames) {
+        const Voice& v = voices_[voice];
+        if (frames <= 0 || !v.active || v.paused || v.finished || !v.mix.sound) return;
+        for (int t = 0; t < kMaxTails; ++t) {
+            if (tails_[t].frames > 0) continue;
+            tails_[t] = {v.mix, frames};
+            tail_held_[t] = held_[voice];  // a slot the callback has let go of: the old sample can go
+            return;
+        }
+    }
 
     static void Callback(void* userdata, Uint8* stream, int length) {
         static_cast<FreeAudioDriver*>(userdata)->Mix(reinterpret_cast<std::int16_t*>(stream),
                                                      length / static_cast<int>(2 * sizeof(std::int16_t)));
     }
 
+    // Frames from the start of the last callback to now, where a voice set playing now starts
+    // in the next buffer. Called with the device lock held.
+    int DelayUntilNow() const {
+        if (last_callback_ == 0) return 0;
+        return FramesBetween(last_callback_, SDL_GetPerformanceCounter(), SDL_GetPerformanceFrequency(),
+                             buffer_frames_ - 1);
+    }
+
     // Runs on SDL's audio thread with the device lock held.
     void Mix(std::int16_t* out, int frames) {
+        last_callback_ = SDL_GetPerformanceCounter();
         mix_.assign(static_cast<std::size_t>(frames) * 2, 0.0f);
         for (Voice& voice : voices_) {
             if (!voice.active || voice.paused || voice.finished) continue;
             if (!MixVoice(voice.mix, mix_.data(), frames)) voice.finished = true;
+        }
+        for (Tail& tail : tails_) {
+            if (tail.frames == 0) continue;
+            MixVoice(tail.mix, mix_.data(), std::min(tail.frames, frames));
+            tail.frames = 0;  // a tail is shorter than a buffer
         }
         for (std::size_t i = 0; i < mix_.size(); ++i) {
             // Many loud voices can add up past full scale; clip rather than wrap.
@@ -118,8 +163,12 @@ class FreeAudioDriver final : public AudioDriver {
     }
 
     SDL_AudioDeviceID device_ = 0;
+    int buffer_frames_ = kBufferFrames;
+    std::uint64_t last_callback_ = 0;  // performance counter at the last callback's start
     std::array<Voice, kMaxVoices> voices_{};
     std::array<Sound, kMaxVoices> held_{};  // main thread only
+    std::array<Tail, kMaxTails> tails_{};
+    std::array<Sound, kMaxTails> tail_held_{};  // main thread only: the samples of the tails
     std::vector<float> mix_;                // audio thread only
 };
 
