@@ -5,6 +5,8 @@ set -euo pipefail
 work=$1
 out=$2
 fail() { echo "FAIL: $*" >&2; [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null; exit 1; }
+# shellcheck source=game_driver.sh
+source "$(dirname "$0")/game_driver.sh"
 
 cd /
 "$work/vantor" > "$out/pause_stdout.txt" 2>&1 &
@@ -93,19 +95,8 @@ case "$(/usr/bin/convert "$out/title_again.png" -format '%[pixel:p{700,100}]' in
     *) fail "not back on the title screen" ;;
 esac
 
-# Escape on the title screen opens the thanks page, which ends at any input (Escape itself when
-# it is still held as the page opens); the scores are saved on the way out.
-key Escape 2>/dev/null || true
-for _ in $(seq 40); do
-    kill -0 "$pid" 2>/dev/null || break
-    page=$(xdotool search --name '^#42 : Vantor 42$' 2>/dev/null | head -1 || true)
-    [ -n "$page" ] && xdotool key --window "$page" --delay 100 a 2>/dev/null || true
-    sleep 0.25
-done
-status=0
-timeout 5 tail --pid="$pid" -f /dev/null || fail "still running after a key on the thanks page"
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || fail "exit status $status"
+# Leaving saves the scores on the way out.
+quit_from_title_screen
 record=$(head -1 "$work/Files/042/scores.dat" | tr -d '\r')
 # The name entry starts from the last name used ("Player"), so the typed letters are added to it.
 [[ "$(echo "$record" | cut -d'|' -f2)" == *Pia ]] || fail "no record for the quit game: '$record'"
