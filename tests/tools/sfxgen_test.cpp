@@ -294,19 +294,63 @@ TEST(DataTree, FontsAndFoldersAreInPlace) {
     EXPECT_TRUE(fs::is_directory(fs::path(VANTOR_BUILD_DIR) / "Files" / VANTOR_GAME_FOLDER));
 }
 
-TEST(DataTree, BadgeSoundIsAShortCleanJingle) {
-    const auto wav = ReadBytes(kCommon / "badgeget.wav");
-    ASSERT_GT(wav.size(), 44u);
-    EXPECT_EQ(Read32(wav, 24), 44100u);
-    EXPECT_EQ(Read16(wav, 34), 16);
-    const double seconds = Read32(wav, 40) / 2.0 / 44100.0;
-    EXPECT_GT(seconds, 0.7);
-    EXPECT_LT(seconds, 1.5);
-    std::vector<std::int16_t> samples(Read32(wav, 40) / 2);
+// The samples of one of sfxgen's files (16-bit mono at 44100 Hz, a 44-byte header).
+std::vector<std::int16_t> ReadGeneratedWav(const fs::path& path) {
+    const auto wav = ReadBytes(path);
+    if (wav.size() <= 44 || Read32(wav, 24) != 44100u || Read16(wav, 34) != 16) {
+        ADD_FAILURE() << path << " is not 16-bit audio at 44100 Hz";
+        return {};
+    }
+    std::vector<std::int16_t> samples(std::min<std::size_t>(Read32(wav, 40), wav.size() - 44) / 2);
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<std::int16_t>(Read16(wav, 44 + 2 * i));
+    return samples;
+}
+
+TEST(DataTree, BadgeSoundIsAShortCleanJingle) {
+    const std::vector<std::int16_t> samples = ReadGeneratedWav(kCommon / "badgeget.wav");
+    const double seconds = static_cast<double>(samples.size()) / 44100.0;
+    EXPECT_GT(seconds, 0.7);
+    EXPECT_LT(seconds, 1.5);
     EXPECT_GT(Peak(samples), 16000);
     EXPECT_LT(Peak(samples), 32000);
+}
+
+// The fundamental frequency of the samples from `from` on, found by autocorrelation over 70 ms:
+// the shortest period whose correlation comes near the best, refined between its neighbours.
+double Fundamental(const std::vector<std::int16_t>& s, std::size_t from) {
+    constexpr std::size_t kWindow = 3087, kMinLag = 40, kMaxLag = 900;  // 49 Hz to 1100 Hz
+    if (s.size() < from + kWindow + kMaxLag + 1) return 0;
+    std::vector<double> r(kMaxLag + 2, 0.0);
+    for (std::size_t lag = kMinLag - 1; lag <= kMaxLag + 1; ++lag) {
+        double sum = 0, energy = 0;
+        for (std::size_t i = from; i < from + kWindow; ++i) {
+            sum += static_cast<double>(s[i]) * s[i + lag];
+            energy += static_cast<double>(s[i + lag]) * s[i + lag];
+        }
+        r[lag] = energy > 0 ? sum / energy : 0;
+    }
+    const double best = *std::max_element(r.begin() + kMinLag, r.begin() + kMaxLag + 1);
+    for (std::size_t lag = kMinLag; lag <= kMaxLag; ++lag) {
+        if (r[lag] < 0.9 * best || r[lag] < r[lag - 1] || r[lag] < r[lag + 1]) continue;
+        const double bend = r[lag - 1] - 2 * r[lag] + r[lag + 1];
+        const double offset = bend != 0 ? 0.5 * (r[lag - 1] - r[lag + 1]) / bend : 0;
+        return 44100.0 / (static_cast<double>(lag) + offset);
+    }
+    return 0;
+}
+
+// The sequencer plays the note "q" at rate 1 and reads the other notes as semitones from it, so
+// every melodic sample must sound a C for the songs to be in their keys.
+TEST(DataTree, MelodicInstrumentsAllSoundACAtRateOne) {
+    const fs::path music = fs::path(VANTOR_BUILD_DIR) / "Files" / VANTOR_GAME_FOLDER / "music";
+    for (const char* name : {"bass1", "bass2", "lead1", "lead2", "accompany1", "accompany2"}) {
+        const std::vector<std::int16_t> samples = ReadGeneratedWav(music / (std::string(name) + ".wav"));
+        const double hz = Fundamental(samples, 1323);  // from 30 ms: past the attack, before any vibrato
+        ASSERT_GT(hz, 0) << name << " has no steady pitch";
+        const double cents_above_c = std::fmod(1200 * std::log2(hz / 16.3516) + 1200 * 10, 1200.0);
+        EXPECT_LT(std::min(cents_above_c, 1200 - cents_above_c), 30) << name << " sounds at " << hz << " Hz";
+    }
 }
 
 TEST(DataTree, IconStripHasTheUsedFramesAndNoMaskedBlack) {
