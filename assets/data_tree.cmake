@@ -231,11 +231,16 @@ function(_vantor_link_tool_tests)
 endfunction()
 cmake_language(DEFER CALL _vantor_link_tool_tests)
 
-# The music tests listen to the songs with the generated samples.
+# The music tests listen to the songs with the generated samples. The whole-program tests list
+# their cases from the tree (one per asset file) when ctest discovers them right after linking,
+# so the tree must be complete by then.
 function(_vantor_link_music_tests)
     if(TARGET music_tests)
         add_dependencies(music_tests data_tree)
         target_compile_definitions(music_tests PRIVATE VANTOR_GAME_FOLDER="${VANTOR_GAME_FOLDER}")
+    endif()
+    if(TARGET e2e_tests)
+        add_dependencies(e2e_tests data_tree)
     endif()
 endfunction()
 cmake_language(DEFER CALL _vantor_link_music_tests)

@@ -256,7 +256,8 @@ std::vector<std::string> WholeProgramTest::StoredNames() const {
 std::vector<std::string> AssetFiles() {
     const fs::path files = fs::path(VANTOR_BUILD_DIR) / "Files";
     std::vector<std::string> found;
-    for (const auto& entry : fs::recursive_directory_iterator(files)) {
+    std::error_code missing;
+    for (const auto& entry : fs::recursive_directory_iterator(files, missing)) {
         if (!entry.is_regular_file()) continue;
         const fs::path relative = fs::relative(entry.path(), files);
         if (!IsWrittenByTheGame(relative)) found.push_back(relative.generic_string());

@@ -48,7 +48,7 @@ class WholeProgramTest : public ::testing::Test {
     std::filesystem::path root_, previous_dir_;
 };
 
-// Every generated asset file, relative to "Files/".
+// Every generated asset file, relative to "Files/"; none when the data tree is not built.
 std::vector<std::string> AssetFiles();
 
 // The run ended through the exit screen after a whole game whose record, under a name ending
