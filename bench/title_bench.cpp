@@ -64,8 +64,18 @@ void CountFrame(int, int, int, int) {
     }
 }
 
+fs::path copy_dir;
+
+// The program ends the process from its exit path; the copy goes with it.
+void RemoveInstallCopy() {
+    std::error_code ignored;
+    fs::remove_all(copy_dir, ignored);
+}
+
 fs::path MakeInstallCopy(const fs::path& build_dir) {
     const fs::path dir = fs::temp_directory_path() / ("vantor-title-bench-" + std::to_string(::getpid()));
+    copy_dir = dir;
+    std::atexit(RemoveInstallCopy);
     fs::remove_all(dir);
     fs::create_directories(dir);
     fs::copy(build_dir / "Files", dir / "Files", fs::copy_options::recursive);

@@ -144,9 +144,10 @@ void InFolder(const fs::path& folder, Body body) {
 }
 
 TEST_F(World, MissingAssetFilesLeaveEmptyHandlesAndAGameThatStillRuns) {
-    const fs::path empty = fs::temp_directory_path() / "vantor-game-no-assets";
+    const fs::path empty = fs::temp_directory_path() / ("vantor-game-no-assets-" + std::to_string(::getpid()));
     fs::create_directories(empty);
     InFolder(empty, [] { game::LoadGameAssets(); });
+    fs::remove(empty);
     for (const platform::Image* image :
          {&game::ImgCraft, &game::ImgStar, &game::ImgSpinner, &game::ImgSpinnerGlow, &game::ImgBullet,
           &game::ImgWhite, &game::ImgPickup}) {

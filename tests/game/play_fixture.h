@@ -34,41 +34,45 @@ namespace play_testing {
 inline constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
 inline constexpr int kKeyZ = 90, kKeyX = 88, kKeyEscape = 27, kKeyEnter = 13;
 
-// Writes a one-second 16-bit mono WAV at 8000 Hz holding a constant level (so a mix shows gains
-// directly), long enough to still play when a test looks. The file name carries the process id:
-// ctest runs test processes side by side, and one must not truncate a file another is loading.
-inline std::string WriteLevelWav(const std::string& name, std::int16_t level) {
+// A one-second 16-bit mono sound at 8000 Hz holding a constant level (so a mix shows gains
+// directly), long enough to still play when a test looks. It is loaded from a WAV file written
+// for the purpose and removed again; the file name carries the process id, since ctest runs
+// test processes side by side and one must not truncate a file another is loading.
+inline platform::Sound LevelSound(std::int16_t level) {
     const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / (std::to_string(::getpid()) + "-" + name);
+        std::filesystem::temp_directory_path() / ("vantor-level-" + std::to_string(::getpid()) + ".wav");
     const std::uint32_t rate = 8000, samples = 8000, bytes = samples * 2;
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(bytes);
-    for (std::uint32_t i = 0; i < samples; ++i) u16(static_cast<std::uint16_t>(level));
-    return path.string();
+    {
+        std::ofstream out(path, std::ios::binary);
+        auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+        auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+        out.write("RIFF", 4);
+        u32(36 + bytes);
+        out.write("WAVEfmt ", 8);
+        u32(16);
+        u16(1);
+        u16(1);
+        u32(rate);
+        u32(rate * 2);
+        u16(2);
+        u16(16);
+        out.write("data", 4);
+        u32(bytes);
+        for (std::uint32_t i = 0; i < samples; ++i) u16(static_cast<std::uint16_t>(level));
+    }
+    platform::Sound sound = platform::LoadSound(path.string());
+    std::filesystem::remove(path);
+    return sound;
 }
 
-// A WAV of silence.
-inline std::string WriteSilentWav(const std::string& name) {
-    return WriteLevelWav(name, 0);
+// A sound of silence.
+inline platform::Sound SilentSound() {
+    return LevelSound(0);
 }
 
 // Gives effect n a sample, so playing it advances the effect pool.
 inline void GiveEffectASample(int n) {
-    static const std::string path = WriteSilentWav("vantor-play-test-effect.wav");
-    framework::SoundEffects[n] = platform::LoadSound(path);
+    framework::SoundEffects[n] = SilentSound();
     ASSERT_TRUE(framework::SoundEffects[n]);
 }
 

@@ -24,14 +24,14 @@ namespace {
 
 using framework::Channels;
 using framework::Settings;
-using play_testing::WriteLevelWav;
+using play_testing::LevelSound;
 
 class Effects : public play_testing::PlayTest {
   protected:
     void SetUp() override {
         PlayTest::SetUp();
         platform::headless::UseNullAudio();
-        level_sound_ = platform::LoadSound(WriteLevelWav("vantor-effects-test-level.wav", 16384));
+        level_sound_ = LevelSound(16384);
         ASSERT_TRUE(level_sound_);
         framework::SoundEffects[3] = level_sound_;
         for (platform::Channel& channel : Channels) channel = 0;

@@ -1,7 +1,9 @@
 // Test fixture for whole-program and screen tests.
 #include "framework/support/program_fixture.h"
 
+#include <algorithm>
 #include <fstream>
+#include <string>
 
 #include "controls/controls.h"
 #include "framework/display_setup.h"
@@ -23,8 +25,10 @@ namespace testing_support {
 
 void ProgramTest::SetUp() {
     previous_dir_ = fs::current_path();
-    root_ = fs::temp_directory_path() / ("vantor-test-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // A parameterised test's name holds a '/', which must not make a folder of its own.
+    std::string test_name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(test_name.begin(), test_name.end(), '/', '-');
+    root_ = fs::temp_directory_path() / ("vantor-test-" + std::to_string(::getpid()) + "-" + test_name);
     fs::remove_all(root_);
     fs::create_directories(root_ / "Files" / "Common");
     fs::create_directories(root_ / "Files" / framework::GameFolder());
