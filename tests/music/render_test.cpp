@@ -9,6 +9,7 @@
 #include "framework/settings.h"
 #include "music/offline.h"
 #include "music/support/music_fixture.h"
+#include "music/support/onsets.h"
 
 #ifndef VANTOR_GAME_FOLDER
 #define VANTOR_GAME_FOLDER "042"
@@ -23,44 +24,11 @@ struct SongCase {
     int seed;
 };
 
-// Energy of each millisecond of the mono mix's first difference, which favours the bright
-// start of a hit or note over the low notes still ringing beneath it.
-std::vector<double> EnergyPerMs(const std::vector<float>& stereo) {
-    const long long frames = static_cast<long long>(stereo.size() / 2);
-    std::vector<double> energy;
-    for (long long ms = 0;; ++ms) {
-        const long long from = ms * music::RenderRate / 1000, to = (ms + 1) * music::RenderRate / 1000;
-        if (to > frames) break;
-        double sum = 0;
-        auto mono = [&](long long i) {
-            return 0.5 *
-                   (stereo[static_cast<std::size_t>(2 * i)] + stereo[static_cast<std::size_t>(2 * i + 1)]);
-        };
-        for (long long i = std::max(1LL, from); i < to; ++i) {
-            const double d = mono(i) - mono(i - 1);
-            sum += d * d;
-        }
-        energy.push_back(sum);
-    }
-    return energy;
-}
-
-// Milliseconds at which the energy jumps well above everything of the previous 24 ms. The
-// look-back spans a whole period of the lowest bass notes, whose energy per millisecond
-// swings with their phase.
-std::vector<int> Onsets(const std::vector<double>& energy) {
-    std::vector<int> onsets;
-    const double floor = 1e-7;
-    constexpr long kLookBack = 24;
-    for (std::size_t j = kLookBack; j < energy.size(); ++j) {
-        const auto at = energy.begin() + static_cast<long>(j);
-        const double before = *std::max_element(at - kLookBack, at);
-        if (energy[j] > floor && energy[j] > 4 * before + floor) {
-            onsets.push_back(static_cast<int>(j));
-            j += 20;  // one onset per hit
-        }
-    }
-    return onsets;
+// The onsets of the mono mix of interleaved stereo.
+std::vector<int> OnsetsOfStereo(const std::vector<float>& stereo) {
+    std::vector<float> mono(stereo.size() / 2);
+    for (std::size_t i = 0; i < mono.size(); ++i) mono[i] = 0.5f * (stereo[2 * i] + stereo[2 * i + 1]);
+    return onset_detection::OnsetsMs(mono, music::RenderRate, 1e-7);
 }
 
 class RenderedSongs : public ::testing::TestWithParam<SongCase> {
@@ -95,7 +63,7 @@ TEST_P(RenderedSongs, TenSecondsAreAudibleUnclippedAndOnTheStepGrid) {
     ASSERT_GE(audio.step_times.size(), 160u);
     for (std::size_t k = 0; k < audio.step_times.size(); ++k)
         ASSERT_EQ(audio.step_times[k], static_cast<int>(k) * 62);
-    const std::vector<int> onsets = Onsets(EnergyPerMs(audio.samples));
+    const std::vector<int> onsets = OnsetsOfStereo(audio.samples);
     EXPECT_GE(onsets.size(), 20u);
     int worst = 0;
     for (int at : onsets) worst = std::max(worst, at % 62);

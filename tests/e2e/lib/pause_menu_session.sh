@@ -8,26 +8,7 @@ fail() { echo "FAIL: $*" >&2; [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null; e
 # shellcheck source=game_driver.sh
 source "$(dirname "$0")/game_driver.sh"
 
-cd /
-"$work/vantor" > "$out/pause_stdout.txt" 2>&1 &
-pid=$!
-# A window that goes away while xdotool looks at it makes the search fail: look again.
-find_window() {
-    local found
-    for _ in $(seq 40); do
-        found=$(xdotool search --name '^#42 : Vantor 42$' 2>/dev/null | head -1 || true)
-        [ -n "$found" ] && { echo "$found"; return 0; }
-        sleep 0.25
-    done
-    return 1
-}
-wid=$(find_window) || fail "no window"
-for _ in $(seq 600); do   # up to a minute: the engine test is slow on a loaded machine
-    grep -q "Finished Loading" "$work/Files/Debug.txt" 2>/dev/null && break
-    sleep 0.1
-done
-grep -q "Finished Loading" "$work/Files/Debug.txt" || fail "loading did not finish"
-sleep 3.5                 # the splash, then the title slides in
+start_program "$out/pause_stdout.txt"
 
 key() { xdotool key --window "$wid" --delay 100 "$@"; }
 # The menu reads held keys once a frame; a press of a fifth of a second is never missed.

@@ -21,16 +21,9 @@ difference() {
     /usr/bin/compare -metric RMSE "$work/a.png" "$work/b.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true
 }
 
-cd /
-"$work/vantor" > "$out/settings_stdout.txt" 2>&1 &
-pid=$!
-wid=$(timeout 20 xdotool search --sync --name "$title" | head -1) || fail "no window"
-for _ in $(seq 600); do   # up to a minute: the engine test is slow on a loaded machine
-    grep -q "Finished Loading" "$work/Files/Debug.txt" 2>/dev/null && break
-    sleep 0.1
-done
-grep -q "Finished Loading" "$work/Files/Debug.txt" || fail "loading did not finish"
-sleep 3.5
+# shellcheck source=game_driver.sh
+source "$(dirname "$0")/game_driver.sh"
+start_program "$out/settings_stdout.txt"
 # The pointer rests in the empty right-hand part of the title screen for the comparisons.
 xdotool mousemove --window "$wid" 700 560
 sleep 0.3

@@ -6,16 +6,9 @@ work=$1
 out=$2
 fail() { echo "FAIL: $*" >&2; [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null; exit 1; }
 
-cd /                      # the program must find its folder tree by itself
-"$work/vantor" > "$out/stdout.txt" 2>&1 &
-pid=$!
-wid=$(timeout 20 xdotool search --sync --name '^#42 : Vantor 42$' | head -1) || fail "no window"
-for _ in $(seq 600); do   # up to a minute: the engine test is slow on a loaded machine
-    grep -q "Finished Loading" "$work/Files/Debug.txt" 2>/dev/null && break
-    sleep 0.1
-done
-grep -q "Finished Loading" "$work/Files/Debug.txt" || fail "loading did not finish"
-sleep 3.5                 # the splash stays 2.5 s, then the title slides in over 32 frames
+# shellcheck source=game_driver.sh
+source "$(dirname "$0")/game_driver.sh"
+start_program "$out/stdout.txt"   # started from "/": it must find its folder tree itself
 import -window "$wid" "$out/title.png"
 
 log=$(tr -d '\r' < "$work/Files/Debug.txt")

@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "music/support/onsets.h"
+
 namespace {
 
 constexpr int kRawRate = 44100;
@@ -105,35 +107,6 @@ double Rms(const std::vector<float>& s) {
     double sum = 0;
     for (float v : s) sum += static_cast<double>(v) * v;
     return s.empty() ? 0 : std::sqrt(sum / static_cast<double>(s.size()));
-}
-
-// Milliseconds at which the energy of the signal's first difference jumps well above everything
-// of the 24 ms before: the bright start of a hit or a note over what is still ringing.
-std::vector<int> Onsets(const std::vector<float>& s, int rate) {
-    std::vector<double> energy;
-    for (std::size_t ms = 0;; ++ms) {
-        const std::size_t from = ms * static_cast<std::size_t>(rate) / 1000;
-        const std::size_t to = (ms + 1) * static_cast<std::size_t>(rate) / 1000;
-        if (to > s.size()) break;
-        double sum = 0;
-        for (std::size_t i = std::max<std::size_t>(from, 1); i < to; ++i) {
-            const double d = s[i] - s[i - 1];
-            sum += d * d;
-        }
-        energy.push_back(sum);
-    }
-    std::vector<int> onsets;
-    constexpr std::size_t kLookBack = 24;
-    const double floor = 1e-8;
-    for (std::size_t j = kLookBack; j < energy.size(); ++j) {
-        const double before = *std::max_element(energy.begin() + static_cast<long>(j - kLookBack),
-                                                energy.begin() + static_cast<long>(j));
-        if (energy[j] > floor && energy[j] > 4 * before + floor) {
-            onsets.push_back(static_cast<int>(j));
-            j += 20;
-        }
-    }
-    return onsets;
 }
 
 // Share of the onsets within `slack` ms of a 62 ms step grid, at the grid's best-fitting phase.
@@ -250,7 +223,7 @@ int main(int argc, char** argv) {
     for (MusicWindow& w : music) {
         const std::vector<float> s = Window(recording, w.from, w.to);
         const double rms = Rms(s);
-        const std::vector<int> onsets = Onsets(s, recording.rate);
+        const std::vector<int> onsets = onset_detection::OnsetsMs(s, recording.rate, 1e-8);
         const double seconds = static_cast<double>(s.size()) / recording.rate;
         // Reported, not required: each step starts on a frame of the 60 Hz loop, up to 17 ms late
         // on a quiet machine and later on a busy one, and a device thread starved of time writes
